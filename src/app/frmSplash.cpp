@@ -1,0 +1,48 @@
+#include "app/frmSplash.h"
+
+#include "app/AppContext.h"
+#include "app/modBranding.h"
+#include "ui/Controls.h"
+#include "ui/Twips.h"
+#include "ui/main/Form1.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPixmap>
+
+frmSplash::frmSplash(AppContext &context) : Form(context)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
+    Image1 = Controls::label(client(), QStringLiteral("Image1"), QString(), {0, 0, 7170, 4770},
+                             Controls::Kind::Image);
+    const QPixmap picture(QStringLiteral(":/images/splash.jpg"));
+    if (!picture.isNull()) {
+        Image1->setPixmap(picture);
+        Twips::place(Image1, 0, 0, Twips::fromPixels(picture.width()),
+                     Twips::fromPixels(picture.height()));
+    }
+    Timer2.setInterval(2);
+    Timer2.setTimerType(Qt::PreciseTimer);
+    connect(&Timer2, &QTimer::timeout, this, &frmSplash::Timer2_Timer);
+}
+
+void frmSplash::Form_Load()
+{
+    const QRect picture = Twips::rect(Image1);
+    setClientSizeTwips(picture.width(), picture.height());
+    m_ctx.MainWindowClosed = false;
+    modBranding::modBranding(m_ctx);
+    Timer2.start();
+}
+
+void frmSplash::Timer2_Timer()
+{
+    intTemp += 2;
+    if (intTemp != 2 * TicksBeforeMainWindow)
+        return;
+    Timer2.stop();
+    m_ctx.windows.Show<Form1>();
+    hide();
+}

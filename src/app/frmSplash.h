@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ui/Form.h"
+
+#include <QTimer>
+
+class QLabel;
+
+// The first window: shows the splash picture, fills the branding record and,
+// after a fixed number of timer ticks, brings up the main window.
+class frmSplash : public Form
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TicksBeforeMainWindow = 75;
+
+    explicit frmSplash(AppContext &context);
+
+    void Form_Load() override;
+    void Timer2_Timer();
+
+    QLabel *Image1 = nullptr;
+    QTimer Timer2;
+    int intTemp = 0;
+};

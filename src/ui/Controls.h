@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class QWidget;
+
+// Builds the controls of the windows: each gets its designed name, its kind
+// name (what the skin and tests look it up by) and its geometry in twips.
+namespace Controls {
+
+namespace Kind {
+inline constexpr const char *CommandButton = "CommandButton";
+inline constexpr const char *TextBox = "TextBox";
+inline constexpr const char *Label = "Label";
+inline constexpr const char *SkinLabel = "SkinLabel";
+inline constexpr const char *CheckBox = "CheckBox";
+inline constexpr const char *PictureBox = "PictureBox";
+inline constexpr const char *Image = "Image";
+inline constexpr const char *ListView = "ListView";
+inline constexpr const char *StatusBar = "StatusBar";
+inline constexpr const char *WebBrowser = "WebBrowser";
+inline constexpr const char *Frame = "Frame";
+inline constexpr const char *RichTextBox = "RichTextBox";
+} // namespace Kind
+
+void setKind(QWidget *control, const char *kindName);
+QString kindName(const QWidget *control);
+
+// The window font: Verdana where installed, a close sans-serif elsewhere.
+QFont verdana(double pointSize, bool bold = false);
+
+QPushButton *commandButton(QWidget *parent, const QString &name, const QString &caption,
+                           const QRect &twips);
+// A button showing a picture above its caption (or the picture alone).
+QToolButton *pictureButton(QWidget *parent, const QString &name, const QString &caption,
+                           const QString &picture, const QRect &twips);
+QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &twips);
+QLabel *label(QWidget *parent, const QString &name, const QString &caption, const QRect &twips,
+              const char *kindName = Kind::Label);
+QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &caption,
+                    const QRect &twips);
+
+} // namespace Controls

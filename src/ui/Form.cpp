@@ -1,0 +1,72 @@
+#include "ui/Form.h"
+
+#include "app/AppContext.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+Form::Form(AppContext &context)
+    : QWidget(nullptr, Qt::Window), m_ctx(context)
+{
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_layout->addWidget(m_client);
+}
+
+QMenuBar *Form::menuBar()
+{
+    if (!m_menuBar) {
+        m_menuBar = new QMenuBar(this);
+        m_menuBar->setNativeMenuBar(false);
+        m_layout->setMenuBar(m_menuBar);
+    }
+    return m_menuBar;
+}
+
+void Form::setClientSizeTwips(int width, int height)
+{
+    m_clientWidth = width;
+    m_clientHeight = height;
+    m_client->setFixedSize(Twips::toPixels(width), Twips::toPixels(height));
+    m_layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+int Form::WidthTwips() const
+{
+    return m_clientWidth + NonClientWidth;
+}
+
+int Form::HeightTwips() const
+{
+    return m_clientHeight + NonClientHeight;
+}
+
+void Form::setHeightTwips(int height)
+{
+    setClientSizeTwips(m_clientWidth, height - NonClientHeight);
+}
+
+void Form::centreOnScreen()
+{
+    adjustSize();
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    if (m_unloading) {
+        event->accept();
+        return;
+    }
+    // The close box unloads the window like any other way of closing it.
+    event->ignore();
+    m_ctx.windows.Unload(this);
+}

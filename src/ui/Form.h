@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+
+class AppContext;
+class QMenuBar;
+class QVBoxLayout;
+
+// A window of the program. It is loaded (created, then Form_Load), shown and
+// unloaded (Form_Unload, then destroyed) through the WindowHost, which keeps at
+// most one of each kind. Its controls sit in client() at designed twips.
+class Form : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Caption and borders, in twips: what the outer size adds to the client area.
+    static constexpr int NonClientWidth = 90;
+    static constexpr int NonClientHeight = 450;
+
+    explicit Form(AppContext &context);
+
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+    // False keeps a request to show the window from taking effect.
+    virtual bool canShow() const { return true; }
+
+    QWidget *client() const { return m_client; }
+    QMenuBar *menuBar();
+
+    // Fixed-size windows: the client area in twips, the window fitted around it.
+    void setClientSizeTwips(int width, int height);
+    int ScaleWidth() const { return m_clientWidth; }
+    int ScaleHeight() const { return m_clientHeight; }
+    // Outer size in twips, as the window's Width and Height.
+    int WidthTwips() const;
+    int HeightTwips() const;
+    void setHeightTwips(int height);
+
+    void centreOnScreen();
+    bool isUnloading() const { return m_unloading; }
+    void markUnloading() { m_unloading = true; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+    AppContext &m_ctx;
+
+private:
+    QVBoxLayout *m_layout = nullptr;
+    QWidget *m_client = nullptr;
+    QMenuBar *m_menuBar = nullptr;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
+    bool m_unloading = false;
+};

@@ -1,0 +1,50 @@
+#include "ui/WindowHost.h"
+
+#include "app/AppContext.h"
+
+WindowHost::~WindowHost()
+{
+    for (auto &[type, window] : m_windows)
+        delete window.data();
+}
+
+void WindowHost::Unload(Form *window)
+{
+    if (!window || window->isUnloading())
+        return;
+    window->markUnloading();
+    window->Form_Unload();
+    for (auto it = m_windows.begin(); it != m_windows.end(); ++it) {
+        if (it->second == window) {
+            m_windows.erase(it);
+            break;
+        }
+    }
+    window->hide();
+    window->deleteLater();
+}
+
+void WindowHost::EndProgram()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    for (auto &[type, window] : m_windows) {
+        if (window) {
+            window->markUnloading();
+            window->hide();
+        }
+    }
+    m_ctx.platform.endProgram();
+}
+
+void WindowHost::bringForward(Form *window)
+{
+    if (!window->canShow())
+        return;
+    if (!window->isVisible())
+        window->centreOnScreen();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

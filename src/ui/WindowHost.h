@@ -1,0 +1,74 @@
+#pragma once
+
+#include "ui/Form.h"
+
+#include <QPointer>
+#include <map>
+#include <typeindex>
+#include <vector>
+
+class AppContext;
+
+// Owns the program's windows: at most one of each kind, loaded on demand.
+// Ending the program hides every window without running its unload handling.
+class WindowHost
+{
+public:
+    explicit WindowHost(AppContext &context) : m_ctx(context) {}
+    ~WindowHost();
+    WindowHost(const WindowHost &) = delete;
+    WindowHost &operator=(const WindowHost &) = delete;
+
+    // Creates the window and runs its Form_Load, unless it is loaded already.
+    // Null once the program has ended, or when the window unloaded itself while loading.
+    template <class W> W *Load()
+    {
+        if (m_ended)
+            return nullptr;
+        if (W *existing = Find<W>())
+            return existing;
+        auto *window = new W(m_ctx);
+        m_windows[typeid(W)] = window;
+        window->Form_Load();
+        return Find<W>();
+    }
+
+    // Loads the window if needed, then shows it modeless and brings it forward.
+    template <class W> W *Show()
+    {
+        W *window = Load<W>();
+        if (window && !m_ended)
+            bringForward(window);
+        return window;
+    }
+
+    template <class W> W *Find() const
+    {
+        const auto it = m_windows.find(typeid(W));
+        return it == m_windows.end() ? nullptr : static_cast<W *>(it->second.data());
+    }
+
+    template <class W> bool IsLoaded() const { return Find<W>() != nullptr; }
+    template <class W> bool IsShown() const
+    {
+        const W *window = Find<W>();
+        return window && window->isVisible();
+    }
+
+    template <class W> void Unload()
+    {
+        if (W *window = Find<W>())
+            Unload(window);
+    }
+    void Unload(Form *window);
+
+    void EndProgram();
+    bool ProgramEnded() const { return m_ended; }
+
+private:
+    void bringForward(Form *window);
+
+    AppContext &m_ctx;
+    std::map<std::type_index, QPointer<Form>> m_windows;
+    bool m_ended = false;
+};

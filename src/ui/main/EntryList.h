@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ui/main/EntryListModel.h"
+
+#include <QTreeView>
+
+// The entry list control of the main window (lstPass): a report view of three
+// columns. Positions are 1-based and follow the displayed order.
+class EntryList : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit EntryList(QWidget *parent);
+
+    EntryListModel &entries() { return m_model; }
+    const EntryListModel &entries() const { return m_model; }
+
+    // Column headers, left to right in the order added; widths in twips.
+    void addColumnHeader(const QString &text, int widthTwips);
+    int columnHeaderCount() const;
+    QString columnHeaderText(int index) const;
+    int columnHeaderWidth(int index) const;
+
+    int count() const;
+    // Returns the new row's position (at the end, or its sorted place).
+    int addItem(const VaultEntry &entry);
+    VaultEntry item(int position) const;
+    QString itemText(int position) const;
+    QString subItem(int position, int subItemIndex) const;
+    // Returns the row's position afterwards (a sorted list keeps it in order).
+    int setItem(int position, const VaultEntry &entry);
+    void removeItem(int position);
+
+    bool isSelected(int position) const;
+    void setSelected(int position, bool selected);
+    // The first selected row, scanning from position 1; 0 when none is.
+    int firstSelectedPosition() const;
+
+    bool Sorted() const { return m_model.Sorted(); }
+    int SortKey() const { return m_model.SortKey(); }
+    int SortOrder() const { return m_model.SortOrder(); }
+    void setSorted(bool sorted) { m_model.setSorted(sorted); }
+    void setSortKey(int column) { m_model.setSortKey(column); }
+    void setSortOrder(int order);
+
+signals:
+    // Once per click on a header, with the header's 1-based index.
+    void ColumnClick(int columnHeaderIndex);
+
+private:
+    int rowOf(int position) const;
+
+    EntryListModel m_model;
+    std::vector<int> m_columnWidths;
+};

@@ -1,0 +1,193 @@
+#include "ui/main/EntryListModel.h"
+
+#include <algorithm>
+#include <numeric>
+
+EntryListModel::EntryListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+}
+
+int EntryListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int EntryListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
+}
+
+QString EntryListModel::field(const VaultEntry &entry, int column)
+{
+    switch (column) {
+    case 0:
+        return entry.Username;
+    case 1:
+        return entry.Password;
+    case 2:
+        return entry.Location;
+    default:
+        return {};
+    }
+}
+
+QVariant EntryListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return field(entry(index.row()), index.column());
+    return {};
+}
+
+QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < columnCount())
+        return m_headers[static_cast<size_t>(section)];
+    return {};
+}
+
+void EntryListModel::addColumnHeader(const QString &text)
+{
+    const int column = columnCount();
+    beginInsertColumns({}, column, column);
+    m_headers.push_back(text);
+    endInsertColumns();
+}
+
+bool EntryListModel::lessInOrder(const VaultEntry &a, const VaultEntry &b) const
+{
+    const int compared = m_collator.compare(field(a, m_sortKey).toCaseFolded(),
+                                            field(b, m_sortKey).toCaseFolded());
+    return m_sortOrder == Descending ? compared > 0 : compared < 0;
+}
+
+int EntryListModel::sortedInsertRow(const VaultEntry &entry) const
+{
+    const auto place = std::upper_bound(
+        m_rows.begin(), m_rows.end(), entry,
+        [this](const VaultEntry &a, const VaultEntry &b) { return lessInOrder(a, b); });
+    return static_cast<int>(place - m_rows.begin());
+}
+
+int EntryListModel::add(const VaultEntry &entry)
+{
+    const int row = m_sorted ? sortedInsertRow(entry) : rowCount();
+    beginInsertRows({}, row, row);
+    m_rows.insert(m_rows.begin() + row, entry);
+    endInsertRows();
+    return row;
+}
+
+void EntryListModel::append(std::vector<VaultEntry> entries)
+{
+    if (entries.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
+                  std::make_move_iterator(entries.end()));
+    endInsertRows();
+    if (m_sorted)
+        sortRows();
+}
+
+int EntryListModel::replace(int row, const VaultEntry &entry)
+{
+    m_rows.at(static_cast<size_t>(row)) = entry;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    if (!m_sorted)
+        return row;
+    // Take it out and put it back where the order wants it.
+    VaultEntry moved = std::move(m_rows[static_cast<size_t>(row)]);
+    m_rows.erase(m_rows.begin() + row);
+    const int target = sortedInsertRow(moved);
+    m_rows.insert(m_rows.begin() + row, std::move(moved));
+    if (target != row) {
+        const int destination = target > row ? target + 1 : target;
+        beginMoveRows({}, row, row, {}, destination);
+        VaultEntry again = std::move(m_rows[static_cast<size_t>(row)]);
+        m_rows.erase(m_rows.begin() + row);
+        m_rows.insert(m_rows.begin() + target, std::move(again));
+        endMoveRows();
+    }
+    return target;
+}
+
+void EntryListModel::remove(int row)
+{
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+void EntryListModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+void EntryListModel::setSorted(bool sorted)
+{
+    if (m_sorted == sorted)
+        return;
+    m_sorted = sorted;
+    if (m_sorted)
+        sortRows();
+}
+
+void EntryListModel::setSortKey(int column)
+{
+    if (m_sortKey == column)
+        return;
+    m_sortKey = column;
+    if (m_sorted)
+        sortRows();
+}
+
+void EntryListModel::setSortOrder(int order)
+{
+    if (m_sortOrder == order)
+        return;
+    m_sortOrder = order;
+    if (m_sorted)
+        sortRows();
+}
+
+void EntryListModel::sortRows()
+{
+    const size_t count = m_rows.size();
+    // One collation key per row: comparing keys is much cheaper than collating texts.
+    // Texts are case-folded first: not every collation backend ignores case by itself.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(count);
+    for (const VaultEntry &row : m_rows)
+        keys.push_back(m_collator.sortKey(field(row, m_sortKey).toCaseFolded()));
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    const bool descending = m_sortOrder == Descending;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int compared = keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]);
+        return descending ? compared > 0 : compared < 0;
+    });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<VaultEntry> sorted;
+    sorted.reserve(count);
+    std::vector<int> newRowOf(count);
+    for (size_t i = 0; i < count; ++i) {
+        sorted.push_back(std::move(m_rows[static_cast<size_t>(order[i])]));
+        newRowOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &old : before)
+        after.push_back(index(newRowOf[static_cast<size_t>(old.row())], old.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "vault/VaultEntry.h"
+
+#include <QAbstractTableModel>
+#include <QCollator>
+#include <vector>
+
+// The entries of the main window, in display order. Sorting reorders the rows
+// themselves, so a row's position is what the user sees.
+class EntryListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum SortOrderValue { Ascending = 0, Descending = 1 };
+
+    explicit EntryListModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void addColumnHeader(const QString &text);
+
+    const std::vector<VaultEntry> &entries() const { return m_rows; }
+    // Rows are addressed from 0 here; the list control speaks 1-based positions.
+    const VaultEntry &entry(int row) const { return m_rows.at(static_cast<size_t>(row)); }
+    // Adds at the end, or at its place in the order once the list is sorted. Returns the row.
+    int add(const VaultEntry &entry);
+    void append(std::vector<VaultEntry> entries);
+    // Rewrites a row; a sorted list moves it to its place. Returns its row afterwards.
+    int replace(int row, const VaultEntry &entry);
+    void remove(int row);
+    void clear();
+
+    bool Sorted() const { return m_sorted; }
+    int SortKey() const { return m_sortKey; }
+    int SortOrder() const { return m_sortOrder; }
+    void setSorted(bool sorted);
+    void setSortKey(int column);
+    void setSortOrder(int order);
+
+    static QString field(const VaultEntry &entry, int column);
+
+private:
+    bool lessInOrder(const VaultEntry &a, const VaultEntry &b) const;
+    int sortedInsertRow(const VaultEntry &entry) const;
+    void sortRows();
+
+    std::vector<VaultEntry> m_rows;
+    std::vector<QString> m_headers;
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    int m_sortOrder = Ascending;
+    QCollator m_collator;
+};

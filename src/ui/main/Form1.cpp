@@ -1,0 +1,255 @@
+#include "ui/main/Form1.h"
+
+#include "app/AppContext.h"
+#include "app/frmSplash.h"
+#include "ui/Controls.h"
+#include "ui/StatusBar.h"
+#include "ui/Twips.h"
+#include "ui/main/EntryList.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QToolButton>
+
+namespace {
+
+// The banner's stand-in picture: a blank panel with a vertical line near its right edge.
+class BannerPicture : public QFrame
+{
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Mid));
+        const int x = Twips::toPixels(300);
+        painter.drawLine(x, 0, x, Twips::toPixels(1080));
+    }
+};
+
+template <size_t N>
+void addMenuItems(QMenu *menu, std::array<QAction *, N> &items,
+                  const std::array<const char *, N> &captions,
+                  const std::function<void(int)> &handler)
+{
+    for (size_t i = 0; i < N; ++i) {
+        items[i] = menu->addAction(QString::fromUtf8(captions[i]));
+        const int index = static_cast<int>(i);
+        QObject::connect(items[i], &QAction::triggered, menu, [handler, index] { handler(index); });
+    }
+}
+
+} // namespace
+
+Form1::Form1(AppContext &context) : Form(context)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(Controls::verdana(8.25));
+    setClientSizeTwips(9015, 6555);
+    createButtons();
+    createListAndStatus();
+    createMenus();
+    setTabOrder();
+}
+
+void Form1::createButtons()
+{
+    QWidget *area = client();
+    cmdAdd[0] = Controls::pictureButton(area, QStringLiteral("cmdAdd"), QStringLiteral("Add"),
+                                        QStringLiteral(":/images/add.png"), {60, 60, 1155, 1035});
+    cmdDelete = Controls::pictureButton(area, QStringLiteral("cmdDelete"), QStringLiteral("Delete"),
+                                        QStringLiteral(":/images/delete.png"), {1260, 60, 1155, 1035});
+    cmdEdit = Controls::pictureButton(area, QStringLiteral("cmdEdit"), QStringLiteral("Edit"),
+                                      QStringLiteral(":/images/edit.png"), {2460, 60, 1155, 1035});
+    cmdGoto = Controls::pictureButton(area, QStringLiteral("cmdGoto"), QStringLiteral("Go To"),
+                                      QStringLiteral(":/images/goto.png"), {3660, 60, 1155, 1035});
+    cmdWebsite[0] = Controls::pictureButton(area, QStringLiteral("cmdWebsite"), QString(),
+                                            QStringLiteral(":/images/website.png"),
+                                            {4860, 60, 4095, 1035});
+    cmdCopy[0] = Controls::pictureButton(area, QStringLiteral("cmdCopy0"),
+                                         QStringLiteral("Copy Username"),
+                                         QStringLiteral(":/images/copy_username.png"),
+                                         {60, 1140, 2355, 795});
+    cmdCopy[1] = Controls::pictureButton(area, QStringLiteral("cmdCopy1"),
+                                         QStringLiteral("Copy Password"),
+                                         QStringLiteral(":/images/copy_password.png"),
+                                         {2460, 1140, 2355, 795});
+    cmdCopy[2] = Controls::pictureButton(area, QStringLiteral("cmdCopy2"),
+                                         QStringLiteral("Copy Used At"),
+                                         QStringLiteral(":/images/copy_location.png"),
+                                         {4860, 1140, 4095, 795});
+    for (QToolButton *button : cmdCopy)
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    cmdWebsite[0]->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+
+    connect(cmdAdd[0], &QToolButton::clicked, this, [this] { cmdAdd_Click(0); });
+    connect(cmdDelete, &QToolButton::clicked, this, [this] { cmdDelete_Click(); });
+    connect(cmdEdit, &QToolButton::clicked, this, [this] { cmdEdit_Click(); });
+    connect(cmdGoto, &QToolButton::clicked, this, [this] { cmdGoto_Click(); });
+    connect(cmdWebsite[0], &QToolButton::clicked, this, [this] { cmdWebsite_Click(0); });
+    for (int i = 0; i < 3; ++i)
+        connect(cmdCopy[static_cast<size_t>(i)], &QToolButton::clicked, this,
+                [this, i] { cmdCopy_Click(i); });
+}
+
+void Form1::createListAndStatus()
+{
+    wbPicture = new BannerPicture(client());
+    wbPicture->setObjectName(QStringLiteral("wbPicture"));
+    Controls::setKind(wbPicture, Controls::Kind::PictureBox);
+    Twips::place(wbPicture, 7050, 2010, 330, 920);
+    wbPicture->hide();
+
+    lstPass = new EntryList(client());
+    lstPass->setObjectName(QStringLiteral("lstPass"));
+    Twips::place(lstPass, 60, 1980, 8895, 4215);
+    connect(lstPass, &EntryList::ColumnClick, this, &Form1::lstPass_ColumnClick);
+
+    StatusBar1 = new StatusBar(client());
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    Twips::place(StatusBar1, 0, 6240, 9015, 315);
+}
+
+void Form1::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    mnuFile = bar->addMenu(QStringLiteral("File"));
+    mnuData = bar->addMenu(QStringLiteral("Data"));
+    mnuCopy = bar->addMenu(QStringLiteral("Copy"));
+    mnuHelp = bar->addMenu(QStringLiteral("Help"));
+    mnuAbout = bar->addMenu(QStringLiteral("About"));
+    addMenuItems<1>(mnuFile, mnuFileItem, {"Exit"}, [this](int i) { mnuFileItem_Click(i); });
+    addMenuItems<4>(mnuData, mnuDataItem,
+                    {"Add Username/Password", "Delete Selected Item", "Edit Selected Item",
+                     "Goto \"Used At\" Location"},
+                    [this](int i) { mnuDataItem_Click(i); });
+    addMenuItems<3>(mnuCopy, mnuCopyItem,
+                    {"Selected Username", "Selected Password", "Selected Used At Location"},
+                    [this](int i) { mnuCopyItem_Click(i); });
+    addMenuItems<1>(mnuHelp, mnuHelpItem, {"View Help"}, [this](int i) { mnuHelpItem_Click(i); });
+    addMenuItems<1>(mnuAbout, mnuAboutItem, {"About this software"},
+                    [this](int i) { mnuAboutItem_Click(i); });
+}
+
+void Form1::setTabOrder()
+{
+    const QWidget *order[] = {cmdAdd[0], cmdEdit,    cmdDelete,  cmdWebsite[0], lstPass,
+                              cmdCopy[0], cmdGoto,   cmdCopy[1], cmdCopy[2]};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
+    StatusBar1->setFocusPolicy(Qt::NoFocus);
+}
+
+void Form1::Form_Load()
+{
+    const BrandingRecord &branding = m_ctx.branding;
+    if (branding.UseSplashIcon) {
+        if (const frmSplash *splash = m_ctx.windows.Find<frmSplash>())
+            setWindowIcon(splash->windowIcon());
+    }
+    setWindowTitle(branding.ProductName + QStringLiteral(" by ") + branding.CompanyName);
+    cmdWebsite[0]->setText(QStringLiteral("Visit ") + branding.Comments);
+
+    // Each column lines up with the copy button of its field.
+    lstPass->addColumnHeader(QStringLiteral("Username"), Twips::rect(cmdCopy[0]).width() - 10);
+    lstPass->addColumnHeader(QStringLiteral("Password"), Twips::rect(cmdCopy[1]).width() + 20);
+    lstPass->addColumnHeader(QStringLiteral("Website/Location"), Twips::rect(cmdCopy[2]).width());
+
+    StatusBar1->setPanelWidth(1, WidthTwips());
+}
+
+void Form1::afterFormLoad()
+{
+    show();
+}
+
+void Form1::Form_Unload()
+{
+    m_ctx.windows.Unload<frmSplash>();
+    m_ctx.windows.EndProgram();
+}
+
+void Form1::SetStatus(const QString &text)
+{
+    StatusBar1->setPanelText(1, text);
+}
+
+QString Form1::statusText() const
+{
+    return StatusBar1->panelText(1);
+}
+
+void Form1::cmdAdd_Click(int)
+{
+}
+
+void Form1::cmdEdit_Click()
+{
+}
+
+void Form1::cmdDelete_Click()
+{
+}
+
+void Form1::cmdGoto_Click()
+{
+}
+
+void Form1::cmdCopy_Click(int)
+{
+}
+
+void Form1::cmdWebsite_Click(int)
+{
+}
+
+void Form1::mnuFileItem_Click(int index)
+{
+    if (index == 0)
+        m_ctx.windows.Unload(this);
+}
+
+void Form1::mnuDataItem_Click(int index)
+{
+    switch (index) {
+    case 0:
+        cmdAdd_Click(0);
+        break;
+    case 1:
+        cmdDelete_Click();
+        break;
+    case 2:
+        cmdEdit_Click();
+        break;
+    case 3:
+        cmdGoto_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::mnuCopyItem_Click(int index)
+{
+    if (index >= 0 && index < static_cast<int>(cmdCopy.size()))
+        cmdCopy_Click(index);
+}
+
+void Form1::mnuHelpItem_Click(int)
+{
+}
+
+void Form1::mnuAboutItem_Click(int)
+{
+}
+
+void Form1::lstPass_ColumnClick(int)
+{
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ui/Form.h"
+
+#include <array>
+
+class EntryList;
+class QAction;
+class QFrame;
+class QMenu;
+class QToolButton;
+class StatusBar;
+
+// The main window: the entry list, the command buttons, the menus and the status line.
+class Form1 : public Form
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(AppContext &context);
+
+    void Form_Load() override;
+    void Form_Unload() override;
+    // Completes the window once the vault is open.
+    void afterFormLoad();
+
+    void SetStatus(const QString &text);
+    QString statusText() const;
+
+    // Button handlers; the menu items run the same ones.
+    void cmdAdd_Click(int index);
+    void cmdEdit_Click();
+    void cmdDelete_Click();
+    void cmdGoto_Click();
+    void cmdCopy_Click(int index);
+    void cmdWebsite_Click(int index);
+
+    void mnuFileItem_Click(int index);
+    void mnuDataItem_Click(int index);
+    void mnuCopyItem_Click(int index);
+    void mnuHelpItem_Click(int index);
+    void mnuAboutItem_Click(int index);
+
+    void lstPass_ColumnClick(int columnHeaderIndex);
+
+    std::array<QToolButton *, 1> cmdAdd{};
+    QToolButton *cmdDelete = nullptr;
+    QToolButton *cmdEdit = nullptr;
+    QToolButton *cmdGoto = nullptr;
+    std::array<QToolButton *, 1> cmdWebsite{};
+    std::array<QToolButton *, 3> cmdCopy{};
+    QFrame *wbPicture = nullptr;
+    EntryList *lstPass = nullptr;
+    StatusBar *StatusBar1 = nullptr;
+
+    QMenu *mnuFile = nullptr;
+    QMenu *mnuData = nullptr;
+    QMenu *mnuCopy = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QMenu *mnuAbout = nullptr;
+    std::array<QAction *, 1> mnuFileItem{};
+    std::array<QAction *, 4> mnuDataItem{};
+    std::array<QAction *, 3> mnuCopyItem{};
+    std::array<QAction *, 1> mnuHelpItem{};
+    std::array<QAction *, 1> mnuAboutItem{};
+
+private:
+    void createButtons();
+    void createListAndStatus();
+    void createMenus();
+    void setTabOrder();
+};

@@ -1,0 +1,80 @@
+#include "TestEnv.h"
+#include "app/frmSplash.h"
+#include "app/modBranding.h"
+#include "ui/main/Form1.h"
+
+#include <QTest>
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splashFillsTheBrandingRecordAndSizesItselfToThePicture()
+    {
+        TestEnv env;
+        env.platform.version.ProductName = QStringLiteral("Vaulty");
+        env.ctx().MainWindowClosed = true;
+        frmSplash *splash = env.ctx().windows.Show<frmSplash>();
+        QCOMPARE(env.ctx().branding.ProductName, QStringLiteral("Vaulty"));
+        QCOMPARE(env.ctx().branding.Comments, QStringLiteral("www.keyholder.example"));
+        QVERIFY(!env.ctx().branding.UseSkin);
+        QVERIFY(env.ctx().branding.UseSplashIcon);
+        QVERIFY(env.ctx().branding.ShowBanner);
+        QVERIFY(env.ctx().branding.BannerUrl.startsWith(QStringLiteral("http://")));
+        QVERIFY(env.ctx().branding.BannerUrl.contains(QStringLiteral("/software/banners/")));
+        QVERIFY(!env.ctx().MainWindowClosed);
+        QVERIFY(splash->isVisible());
+        QVERIFY(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
+        // The picture is 476 by 316 pixels: 7140 by 4740 twips.
+        QCOMPARE(splash->ScaleWidth(), 7140);
+        QCOMPARE(splash->ScaleHeight(), 4740);
+        QCOMPARE(splash->client()->size(), QSize(476, 316));
+        QVERIFY(splash->Timer2.isActive());
+        QCOMPARE(splash->Timer2.interval(), 2);
+    }
+
+    void mainWindowComesUpOnlyOnTheSeventyFifthTick()
+    {
+        TestEnv env;
+        frmSplash *splash = env.ctx().windows.Show<frmSplash>();
+        splash->Timer2.stop();
+        for (int tick = 1; tick < 75; ++tick) {
+            splash->Timer2_Timer();
+            QVERIFY2(!env.ctx().windows.IsLoaded<Form1>(), qPrintable(QString::number(tick)));
+        }
+        QCOMPARE(splash->intTemp, 148);
+        splash->Timer2.start();
+        splash->Timer2_Timer();
+        QVERIFY(env.ctx().windows.IsShown<Form1>());
+        QVERIFY(!splash->Timer2.isActive());
+        QVERIFY(!splash->isVisible());
+        // Hidden, not closed: it stays loaded until the main window closes.
+        QCOMPARE(env.ctx().windows.Find<frmSplash>(), splash);
+    }
+
+    void splashTimerRunsByItselfUntilTheMainWindowIsUp()
+    {
+        TestEnv env;
+        env.ctx().windows.Show<frmSplash>();
+        QTRY_VERIFY_WITH_TIMEOUT(env.ctx().windows.IsLoaded<Form1>(), 5000);
+        QVERIFY(!env.ctx().windows.IsShown<frmSplash>());
+    }
+
+    void fillingTheBrandingRecordAgainChangesNothing()
+    {
+        TestEnv env;
+        modBranding::modBranding(env.ctx());
+        const BrandingRecord first = env.ctx().branding;
+        modBranding::modBranding(env.ctx());
+        const BrandingRecord &second = env.ctx().branding;
+        QCOMPARE(second.ProductName, first.ProductName);
+        QCOMPARE(second.CompanyName, first.CompanyName);
+        QCOMPARE(second.Comments, first.Comments);
+        QCOMPARE(second.BannerUrl, first.BannerUrl);
+        QCOMPARE(second.ShowBanner, first.ShowBanner);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_Startup.moc"

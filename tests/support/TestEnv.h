@@ -1,0 +1,33 @@
+#pragma once
+
+#include "FakePlatform.h"
+#include "app/AppContext.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+#include <memory>
+
+class Form1;
+
+// A fresh application folder, fake platform and application context per test.
+class TestEnv
+{
+public:
+    TestEnv();
+    ~TestEnv();
+
+    FakePlatform platform;
+    QTemporaryDir folder;
+    std::unique_ptr<AppContext> context;
+
+    AppContext &ctx() { return *context; }
+    QString vaultPath() const;
+    QByteArray vaultBytes() const;
+    void writeVault(const QByteArray &bytes) const;
+
+    // Runs the splash window through its ticks, which brings up the main window.
+    Form1 *startProgram();
+    Form1 *mainWindow() const;
+    // Lets deferred deletions and queued events run.
+    static void settle();
+};

@@ -1,0 +1,161 @@
+#include "TestEnv.h"
+#include "app/frmSplash.h"
+#include "ui/StatusBar.h"
+#include "ui/Twips.h"
+#include "ui/main/EntryList.h"
+#include "ui/main/Form1.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolButton>
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void captionAndButtonTextsComeFromTheBranding()
+    {
+        TestEnv env;
+        env.platform.version.ProductName = QStringLiteral("Vaulty");
+        env.platform.version.CompanyName = QStringLiteral("Acme Ltd");
+        env.platform.version.Comments = QStringLiteral("www.acme.example");
+        Form1 *main = env.startProgram();
+        QVERIFY(main);
+        QCOMPARE(main->windowTitle(), QStringLiteral("Vaulty by Acme Ltd"));
+        QCOMPARE(main->cmdWebsite[0]->text(), QStringLiteral("Visit www.acme.example"));
+        QCOMPARE(main->cmdAdd[0]->text(), QStringLiteral("Add"));
+        QCOMPARE(main->cmdDelete->text(), QStringLiteral("Delete"));
+        QCOMPARE(main->cmdEdit->text(), QStringLiteral("Edit"));
+        QCOMPARE(main->cmdGoto->text(), QStringLiteral("Go To"));
+        QCOMPARE(main->cmdCopy[0]->text(), QStringLiteral("Copy Username"));
+        QCOMPARE(main->cmdCopy[1]->text(), QStringLiteral("Copy Password"));
+        QCOMPARE(main->cmdCopy[2]->text(), QStringLiteral("Copy Used At"));
+    }
+
+    void mainWindowTakesTheSplashIconWhenBrandedSo_data()
+    {
+        QTest::addColumn<bool>("useSplashIcon");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
+
+    void mainWindowTakesTheSplashIconWhenBrandedSo()
+    {
+        QFETCH(bool, useSplashIcon);
+        TestEnv env;
+        env.ctx().brandingSwitches.UseSplashIcon = useSplashIcon;
+        Form1 *main = env.startProgram();
+        const qint64 splashIcon = env.ctx().windows.Find<frmSplash>()->windowIcon().cacheKey();
+        QCOMPARE(main->windowIcon().cacheKey() == splashIcon, useSplashIcon);
+    }
+
+    void listHasThreeColumnsLinedUpWithTheCopyButtons()
+    {
+        TestEnv env;
+        Form1 *main = env.startProgram();
+        EntryList *list = main->lstPass;
+        QCOMPARE(list->columnHeaderCount(), 3);
+        QCOMPARE(list->columnHeaderText(1), QStringLiteral("Username"));
+        QCOMPARE(list->columnHeaderText(2), QStringLiteral("Password"));
+        QCOMPARE(list->columnHeaderText(3), QStringLiteral("Website/Location"));
+        QCOMPARE(list->columnHeaderWidth(1), 2345);
+        QCOMPARE(list->columnHeaderWidth(2), 2375);
+        QCOMPARE(list->columnHeaderWidth(3), 4095);
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(Twips::rect(list), QRect(60, 1980, 8895, 4215));
+    }
+
+    void statusLineIsAsWideAsTheWindowAndReplacedWhole()
+    {
+        TestEnv env;
+        Form1 *main = env.startProgram();
+        QCOMPARE(main->StatusBar1->panelWidth(1), main->WidthTwips());
+        main->SetStatus(QStringLiteral("Loaded 12 entries"));
+        main->SetStatus(QStringLiteral("Saved"));
+        QCOMPARE(main->statusText(), QStringLiteral("Saved"));
+        QCOMPARE(main->StatusBar1->panelText(1), QStringLiteral("Saved"));
+    }
+
+    void menusHoldTheirItemsInOrder()
+    {
+        TestEnv env;
+        Form1 *main = env.startProgram();
+        QStringList menus;
+        for (QAction *action : main->menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, (QStringList{"File", "Data", "Copy", "Help", "About"}));
+        const auto captions = [](QMenu *menu) {
+            QStringList texts;
+            for (QAction *action : menu->actions()) {
+                texts << action->text();
+                if (!action->shortcut().isEmpty())
+                    texts << QStringLiteral("has a shortcut");
+            }
+            return texts;
+        };
+        QCOMPARE(captions(main->mnuFile), QStringList{"Exit"});
+        QCOMPARE(captions(main->mnuData),
+                 (QStringList{"Add Username/Password", "Delete Selected Item", "Edit Selected Item",
+                              "Goto \"Used At\" Location"}));
+        QCOMPARE(captions(main->mnuCopy),
+                 (QStringList{"Selected Username", "Selected Password",
+                              "Selected Used At Location"}));
+        QCOMPARE(captions(main->mnuHelp), QStringList{"View Help"});
+        QCOMPARE(captions(main->mnuAbout), QStringList{"About this software"});
+    }
+
+    void tabOrderFollowsTheDesign()
+    {
+        TestEnv env;
+        Form1 *main = env.startProgram();
+        const QWidget *expected[] = {main->cmdAdd[0], main->cmdEdit,    main->cmdDelete,
+                                     main->cmdWebsite[0], main->lstPass, main->cmdCopy[0],
+                                     main->cmdGoto, main->cmdCopy[1], main->cmdCopy[2]};
+        for (size_t i = 0; i + 1 < std::size(expected); ++i) {
+            const QWidget *next = expected[i]->nextInFocusChain();
+            while (expected[i]->isAncestorOf(next)) // the list's own scroll bars and viewport
+                next = next->nextInFocusChain();
+            QCOMPARE(next, expected[i + 1]);
+        }
+    }
+
+    void exitAndTheCloseBoxBothEndTheProgram_data()
+    {
+        QTest::addColumn<bool>("viaMenu");
+        QTest::newRow("Exit") << true;
+        QTest::newRow("close box") << false;
+    }
+
+    void exitAndTheCloseBoxBothEndTheProgram()
+    {
+        QFETCH(bool, viaMenu);
+        TestEnv env;
+        Form1 *main = env.startProgram();
+        if (viaMenu)
+            main->mnuFileItem[0]->trigger();
+        else
+            main->close();
+        QCOMPARE(env.platform.endProgramCalls, 1);
+        QVERIFY(!env.ctx().windows.IsLoaded<Form1>());
+        QVERIFY(!env.ctx().windows.IsLoaded<frmSplash>());
+    }
+
+    void menuIndexOutsideTheTableDoesNothing()
+    {
+        TestEnv env;
+        Form1 *main = env.startProgram();
+        main->SetStatus(QStringLiteral("before"));
+        main->mnuDataItem_Click(4);
+        main->mnuCopyItem_Click(3);
+        main->mnuFileItem_Click(1);
+        QCOMPARE(main->statusText(), QStringLiteral("before"));
+        QVERIFY(!env.platform.ended());
+        QVERIFY(env.platform.messages.empty());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_MainWindow.moc"
