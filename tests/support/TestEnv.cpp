@@ -47,6 +47,14 @@ Form1 *TestEnv::startProgram()
     return mainWindow();
 }
 
+Form1 *TestEnv::startUnlocked(const QString &masterPassword)
+{
+    Form1 *main = startProgram();
+    ctx().vault.MasterPassword = masterPassword;
+    main->afterFormLoad();
+    return main;
+}
+
 Form1 *TestEnv::mainWindow() const
 {
     return context->windows.Find<Form1>();

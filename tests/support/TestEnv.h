@@ -27,6 +27,9 @@ public:
 
     // Runs the splash window through its ticks, which brings up the main window.
     Form1 *startProgram();
+    // Starts the program and gets past the password dialog with this master
+    // password (creating it when the vault has none), so the main window is complete.
+    Form1 *startUnlocked(const QString &masterPassword = QStringLiteral("abcd"));
     Form1 *mainWindow() const;
     // Lets deferred deletions and queued events run.
     static void settle();
