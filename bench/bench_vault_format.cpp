@@ -1,0 +1,133 @@
+// How long reading and saving a large vault takes, each beside a baseline that
+// does only the unavoidable part of the work.
+#include "vault/ToggleHighBits.h"
+#include "vault/VaultFile.h"
+#include "vault/VaultFormat.h"
+#include "vault/Windows1252.h"
+
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The most a vault could hold when entries lived in a list box.
+constexpr int EntryCount = 32767;
+
+std::vector<VaultEntry> makeEntries()
+{
+    std::vector<VaultEntry> entries;
+    entries.reserve(EntryCount);
+    for (int i = 0; i < EntryCount; ++i)
+        entries.push_back({u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
+                           u"https://www.example.com/login/%1"_s.arg(i)});
+    return entries;
+}
+
+const std::vector<VaultEntry> &entries()
+{
+    static const std::vector<VaultEntry> all = makeEntries();
+    return all;
+}
+
+const QByteArray &vaultBytes()
+{
+    static const QByteArray bytes = VaultFormat::serialize(u"master password"_s, entries());
+    return bytes;
+}
+
+void setCounters(benchmark::State &state)
+{
+    state.SetBytesProcessed(int64_t(state.iterations()) * vaultBytes().size());
+    state.counters["entries/s"] = benchmark::Counter(double(state.iterations()) * EntryCount,
+                                                     benchmark::Counter::kIsRate);
+}
+
+void Parse(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(VaultFormat::parse(vaultBytes()));
+    setCounters(state);
+}
+
+// The floor for Parse: cut the file at CR LF and decipher each line to one
+// string, with no fields and no rules.
+QList<QString> linesDeciphered(QByteArrayView bytes)
+{
+    QList<QString> lines;
+    lines.reserve(EntryCount + 2);
+    while (!bytes.isEmpty()) {
+        const qsizetype end = bytes.indexOf("\r\n");
+        const QByteArrayView line = end < 0 ? bytes : bytes.first(end);
+        lines.append(Windows1252::decode(ToggleHighBitsBytes(line)));
+        bytes = bytes.sliced(end < 0 ? bytes.size() : end + 2);
+    }
+    return lines;
+}
+
+void Parse_Baseline_LinesDeciphered(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(linesDeciphered(vaultBytes()));
+    setCounters(state);
+}
+
+void Serialize(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(VaultFormat::serialize(u"master password"_s, entries()));
+    setCounters(state);
+}
+
+// The floor for a save: the finished bytes going through QSaveFile.
+void Write_Baseline_QSaveFile(benchmark::State &state)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(u"data.enc"_s);
+    for (auto _ : state) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(vaultBytes()) != vaultBytes().size() || !file.commit())
+            state.SkipWithError("QSaveFile failed");
+    }
+    setCounters(state);
+}
+
+void VaultFile_Write(benchmark::State &state)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(u"data.enc"_s);
+    QString error;
+    for (auto _ : state) {
+        if (!VaultFile::write(path, vaultBytes(), &error))
+            state.SkipWithError(qPrintable(error));
+    }
+    setCounters(state);
+}
+
+// A whole save as the program does it: serialize, then write.
+void Save_SerializeAndWrite(benchmark::State &state)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(u"data.enc"_s);
+    QString error;
+    for (auto _ : state) {
+        if (!VaultFile::write(path, VaultFormat::serialize(u"master password"_s, entries()), &error))
+            state.SkipWithError(qPrintable(error));
+    }
+    setCounters(state);
+}
+
+} // namespace
+
+// Writes wait on the disk (QSaveFile syncs before renaming), so they are timed by the clock.
+BENCHMARK(Parse)->Unit(benchmark::kMillisecond);
+BENCHMARK(Parse_Baseline_LinesDeciphered)->Unit(benchmark::kMillisecond);
+BENCHMARK(Serialize)->Unit(benchmark::kMillisecond);
+BENCHMARK(Write_Baseline_QSaveFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(VaultFile_Write)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Save_SerializeAndWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// The vault's cipher: flips the high bit of each 1252 code, except 128 (the
+// euro sign), which stays. It is its own inverse for every code but 0, which
+// comes back as 128.
+QString ToggleHighBits(const QString &text);
+
+// The same on raw 1252 bytes; the file code works on these.
+QByteArray ToggleHighBitsBytes(QByteArrayView bytes);
+void ToggleHighBitsInPlace(char *bytes, qsizetype size);

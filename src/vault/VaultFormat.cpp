@@ -1,0 +1,203 @@
+#include "VaultFormat.h"
+
+#include "ToggleHighBits.h"
+#include "Windows1252.h"
+
+#include <algorithm>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr char CR = '\r';
+constexpr char LF = '\n';
+constexpr QByteArrayView LineEnd = "\r\n";
+constexpr QByteArrayView SkippedSpaceLine = " ";
+constexpr QByteArrayView PlainSeparator = "|||";
+
+// Ends a line at CR and drops the LF right after it; a lone LF belongs to the
+// line, since the cipher turns 'Š' into one.
+class LineReader
+{
+public:
+    explicit LineReader(QByteArrayView bytes) : m_rest(bytes) {}
+
+    bool atEnd() const { return m_rest.isEmpty(); }
+
+    QByteArrayView next()
+    {
+        const qsizetype cr = m_rest.indexOf(CR);
+        if (cr < 0)
+            return std::exchange(m_rest, {});
+        const QByteArrayView line = m_rest.first(cr);
+        qsizetype after = cr + 1;
+        if (after < m_rest.size() && m_rest[after] == LF)
+            ++after;
+        m_rest = m_rest.sliced(after);
+        return line;
+    }
+
+private:
+    QByteArrayView m_rest;
+};
+
+QString decipher(QByteArrayView rawLine)
+{
+    return Windows1252::decode(ToggleHighBitsBytes(rawLine));
+}
+
+void appendEnciphered(QByteArray &out, QStringView text)
+{
+    const qsizetype start = out.size();
+    Windows1252::appendEncoded(out, text);
+    ToggleHighBitsInPlace(out.data() + start, out.size() - start);
+}
+
+void appendLine(QByteArray &out, QStringView text)
+{
+    appendEnciphered(out, text);
+    out += LineEnd;
+}
+
+void appendEntryLine(QByteArray &out, const VaultEntry &entry)
+{
+    appendEnciphered(out, entry.Username);
+    appendEnciphered(out, VaultFormat::FieldSeparator);
+    appendEnciphered(out, entry.Password);
+    appendEnciphered(out, VaultFormat::FieldSeparator);
+    appendEnciphered(out, entry.Location);
+    out += LineEnd;
+}
+
+bool isSkippedLine(QByteArrayView rawLine)
+{
+    return rawLine.isEmpty() || rawLine == SkippedSpaceLine;
+}
+
+// Pieces after the third are dropped; missing pieces stay empty.
+VaultEntry entryFromLine(QByteArrayView rawLine)
+{
+    const QByteArray line = ToggleHighBitsBytes(rawLine);
+    QByteArrayView rest = line;
+    VaultEntry entry;
+    for (QString *field : {&entry.Username, &entry.Password, &entry.Location}) {
+        const qsizetype cut = rest.indexOf(PlainSeparator);
+        *field = Windows1252::decode(cut < 0 ? rest : rest.first(cut));
+        rest = cut < 0 ? QByteArrayView() : rest.sliced(cut + PlainSeparator.size());
+    }
+    return entry;
+}
+
+qsizetype lineCountUpperBound(QByteArrayView bytes)
+{
+    return std::count(bytes.begin(), bytes.end(), CR) + 1;
+}
+
+qsizetype serializedSizeHint(const QString &masterPassword, const std::vector<VaultEntry> &entries)
+{
+    constexpr qsizetype PerEntry = 2 * VaultFormat::FieldSeparator.size() + LineEnd.size();
+    qsizetype size = masterPassword.size() + 2 * LineEnd.size();
+    for (const VaultEntry &entry : entries)
+        size += entry.Username.size() + entry.Password.size() + entry.Location.size() + PerEntry;
+    return size;
+}
+
+QString characterReason(QStringView character)
+{
+    const char32_t code = character.size() == 2
+            ? QChar::surrogateToUcs4(character[0], character[1])
+            : character[0].unicode();
+    const QString hex = QString::number(code, 16).toUpper().rightJustified(4, u'0');
+    return u"it contains the character \"%1\" (U+%2), which the vault file cannot store"_s
+            .arg(character, hex);
+}
+
+// The whole character at i: two units for a surrogate pair.
+QStringView characterAt(QStringView text, qsizetype i)
+{
+    const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    return text.sliced(i, pair ? 2 : 1);
+}
+
+} // namespace
+
+namespace VaultFormat {
+
+Contents parse(QByteArrayView fileBytes)
+{
+    Contents contents;
+    LineReader lines(fileBytes);
+    contents.MasterPassword = decipher(lines.next());
+    contents.Entries.reserve(size_t(lineCountUpperBound(fileBytes)));
+    while (!lines.atEnd()) {
+        const QByteArrayView rawLine = lines.next();
+        if (!isSkippedLine(rawLine))
+            contents.Entries.push_back(entryFromLine(rawLine));
+    }
+    return contents;
+}
+
+QString readMasterPassword(QByteArrayView fileBytes)
+{
+    return decipher(LineReader(fileBytes).next());
+}
+
+QByteArray serialize(const QString &masterPassword, const std::vector<VaultEntry> &entries)
+{
+    QByteArray out;
+    out.reserve(serializedSizeHint(masterPassword, entries));
+    appendLine(out, masterPassword);
+    for (const VaultEntry &entry : entries)
+        appendEntryLine(out, entry);
+    out += LineEnd;
+    return out;
+}
+
+QByteArray masterOnly(const QString &masterPassword)
+{
+    QByteArray out;
+    appendLine(out, masterPassword);
+    return out;
+}
+
+QByteArray emptyVault()
+{
+    return LineEnd.toByteArray();
+}
+
+QByteArray withFirstMasterPassword(QByteArrayView existingFileBytes, const QString &masterPassword)
+{
+    const std::vector<VaultEntry> kept = parse(existingFileBytes).Entries;
+    return kept.empty() ? masterOnly(masterPassword) : serialize(masterPassword, kept);
+}
+
+QString unstorableReason(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // NUL would come back as the euro sign.
+        if (c.unicode() == 0)
+            return u"it contains the NUL character"_s;
+        // U+008D enciphers to a CR, which would end the line early.
+        if (c.unicode() == 0x8D)
+            return u"it contains the control character U+008D, which would break its line in the vault file"_s;
+        if (!Windows1252::canEncode(c))
+            return characterReason(characterAt(text, i));
+    }
+    return {};
+}
+
+QString fieldUnstorableReason(QStringView field)
+{
+    if (QString reason = unstorableReason(field); !reason.isEmpty())
+        return reason;
+    if (field.contains(FieldSeparator))
+        return u"it contains \"|||\", which the vault file uses to separate fields"_s;
+    // A '|' at an edge joins the separator beside it, so the split lands one place off.
+    if (field.startsWith(u'|') || field.endsWith(u'|'))
+        return u"it begins or ends with \"|\", which would run into the \"|||\" the vault file puts between fields"_s;
+    return {};
+}
+
+} // namespace VaultFormat

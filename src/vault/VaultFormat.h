@@ -1,0 +1,43 @@
+#pragma once
+
+#include "VaultEntry.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+// data.enc: the enciphered master password on the first line, then one
+// enciphered "username|||password|||location" line per entry, lines ending in
+// CR LF.
+namespace VaultFormat {
+
+inline constexpr QStringView FieldSeparator = u"|||";
+
+struct Contents
+{
+    QString MasterPassword;
+    std::vector<VaultEntry> Entries;
+
+    friend bool operator==(const Contents &, const Contents &) = default;
+};
+
+Contents parse(QByteArrayView fileBytes);
+QString readMasterPassword(QByteArrayView fileBytes);
+
+QByteArray serialize(const QString &masterPassword, const std::vector<VaultEntry> &entries);
+QByteArray masterOnly(const QString &masterPassword);
+QByteArray emptyVault();
+
+// The file to write when the master password is first set: entry lines that
+// were already in the file are kept, otherwise only the master line is written.
+QByteArray withFirstMasterPassword(QByteArrayView existingFileBytes, const QString &masterPassword);
+
+// Empty when the text survives a save and a read unchanged; otherwise why not,
+// worded for the user.
+QString unstorableReason(QStringView text);
+QString fieldUnstorableReason(QStringView field);
+
+} // namespace VaultFormat

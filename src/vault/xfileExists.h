@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace xfileExists {
+
+// True when a regular file is there (a symlink to one counts); a folder, a
+// missing path or any error gives false.
+bool FileExists(const QString &path);
+
+// The part after the last '\' or '/', so Windows paths work on every system.
+QString FileNameOf(const QString &path);
+
+} // namespace xfileExists
