@@ -4,6 +4,11 @@
 #include "platform/Platform.h"
 #include "ui/WindowHost.h"
 
+#include <memory>
+
+class SkinControl;
+class SkinService;
+
 // The vault's shared state (modGlobals).
 struct VaultState {
     QString MasterPassword; // accepted by the password dialog; written by every save
@@ -32,6 +37,9 @@ public:
     VaultState vault;
     EditRequest edit;
     bool MainWindowClosed = false;
+    // Set by the splash window's load when UseSkin is on (modSkin).
+    std::shared_ptr<SkinControl> skin;
+    std::shared_ptr<SkinService> skinService;
     WindowHost windows;
 
     // Title of message boxes that name none of their own.

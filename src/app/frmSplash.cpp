@@ -4,6 +4,8 @@
 #include "app/modBranding.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
+#include "ui/look/SkinControl.h"
+#include "ui/look/modSkin.h"
 #include "ui/main/Form1.h"
 
 #include <QIcon>
@@ -34,6 +36,12 @@ void frmSplash::Form_Load()
     setClientSizeTwips(picture.width(), picture.height());
     m_ctx.MainWindowClosed = false;
     modBranding::modBranding(m_ctx);
+    if (m_ctx.branding.UseSkin) {
+        skn = SkinControl::standard();
+        m_ctx.skin = skn;
+        modSkin::SkinForm(m_ctx, this);
+        modSkin::StartSkinService(m_ctx, skn);
+    }
     Timer2.start();
 }
 

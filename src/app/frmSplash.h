@@ -3,8 +3,10 @@
 #include "ui/Form.h"
 
 #include <QTimer>
+#include <memory>
 
 class QLabel;
+class SkinControl;
 
 // The first window: shows the splash picture, fills the branding record and,
 // after a fixed number of timer ticks, brings up the main window.
@@ -23,4 +25,6 @@ public:
     QLabel *Image1 = nullptr;
     QTimer Timer2;
     int intTemp = 0;
+    // The program's skin; made only when the branding asks for the skin.
+    std::shared_ptr<SkinControl> skn;
 };

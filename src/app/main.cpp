@@ -15,6 +15,12 @@ int main(int argc, char *argv[])
 
     platform::QtPlatform platform;
     AppContext context(platform);
+    // Developers only: the shipped branding keeps the skin off.
+    if (qEnvironmentVariableIntValue("KEYHOLDER_SKIN") == 1)
+        context.brandingSwitches.UseSkin = true;
+    // Developers only: measure or run without the banner pane and its web engine.
+    if (qEnvironmentVariableIntValue("KEYHOLDER_NO_BANNER") == 1)
+        context.brandingSwitches.ShowBanner = false;
     context.windows.Show<frmSplash>();
     return QApplication::exec();
 }

@@ -118,8 +118,21 @@ int EntryList::firstSelectedPosition() const
 void EntryList::setSortOrder(int order)
 {
     m_model.setSortOrder(order);
-    if (Sorted())
-        header()->setSortIndicator(SortKey(), order == EntryListModel::Descending
-                                                  ? Qt::DescendingOrder
-                                                  : Qt::AscendingOrder);
+    showSortIndicator();
+}
+
+void EntryList::setSortSettings(bool sorted, int column, int order)
+{
+    m_model.setSortSettings(sorted, column, order);
+    showSortIndicator();
+}
+
+void EntryList::showSortIndicator()
+{
+    if (!Sorted())
+        return;
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(SortKey(), SortOrder() == EntryListModel::Descending
+                                              ? Qt::DescendingOrder
+                                              : Qt::AscendingOrder);
 }

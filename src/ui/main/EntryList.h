@@ -43,6 +43,7 @@ public:
     void setSorted(bool sorted) { m_model.setSorted(sorted); }
     void setSortKey(int column) { m_model.setSortKey(column); }
     void setSortOrder(int order);
+    void setSortSettings(bool sorted, int column, int order);
 
 signals:
     // Once per click on a header, with the header's 1-based index.
@@ -50,6 +51,7 @@ signals:
 
 private:
     int rowOf(int position) const;
+    void showSortIndicator();
 
     EntryListModel m_model;
     std::vector<int> m_columnWidths;

@@ -157,6 +157,16 @@ void EntryListModel::setSortOrder(int order)
         sortRows();
 }
 
+void EntryListModel::setSortSettings(bool sorted, int column, int order)
+{
+    const bool changed = sorted != m_sorted || column != m_sortKey || order != m_sortOrder;
+    m_sorted = sorted;
+    m_sortKey = column;
+    m_sortOrder = order;
+    if (changed && m_sorted)
+        sortRows();
+}
+
 void EntryListModel::sortRows()
 {
     const size_t count = m_rows.size();

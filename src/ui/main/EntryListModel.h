@@ -41,6 +41,8 @@ public:
     void setSorted(bool sorted);
     void setSortKey(int column);
     void setSortOrder(int order);
+    // Changes the three settings together, so the rows are reordered at most once.
+    void setSortSettings(bool sorted, int column, int order);
 
     static QString field(const VaultEntry &entry, int column);
 

@@ -5,7 +5,19 @@
 #include "ui/Controls.h"
 #include "ui/StatusBar.h"
 #include "ui/Twips.h"
+#include "ui/browser/WebView.h"
+#include "ui/browser/frmWebsite.h"
+#include "ui/look/Form8.h"
+#include "ui/look/LoadBanner.h"
+#include "ui/look/ShowHelpSetting.h"
+#include "ui/look/frmAbout.h"
+#include "ui/look/modSkin.h"
+#include "ui/main/EntryCommands.h"
 #include "ui/main/EntryList.h"
+#include "ui/main/frmAdd.h"
+#include "ui/main/modListViewEnh.h"
+#include "vault/frmPass.h"
+#include "vault/modGlobals.h"
 
 #include <QAction>
 #include <QMenu>
@@ -101,6 +113,14 @@ void Form1::createButtons()
 
 void Form1::createListAndStatus()
 {
+    // Hidden until the banner pane is built; its page is made only then.
+    wbBanner = new WebView(client());
+    wbBanner->setObjectName(QStringLiteral("wbBanner"));
+    Twips::place(wbBanner, 60, 1980, 7335, 945);
+    wbBanner->hide();
+    if (m_ctx.branding.ShowBanner)
+        wbBanner->prepareWindowForPages();
+
     wbPicture = new BannerPicture(client());
     wbPicture->setObjectName(QStringLiteral("wbPicture"));
     Controls::setKind(wbPicture, Controls::Kind::PictureBox);
@@ -163,16 +183,43 @@ void Form1::Form_Load()
     lstPass->addColumnHeader(QStringLiteral("Website/Location"), Twips::rect(cmdCopy[2]).width());
 
     StatusBar1->setPanelWidth(1, WidthTwips());
+    modGlobals::OpenVault(m_ctx);
 }
 
 void Form1::afterFormLoad()
 {
+    if (m_ctx.branding.UseSkin)
+        modSkin::SkinForm(m_ctx, this);
     show();
+
+    if (m_ctx.branding.ShowBanner) {
+        // The banner takes the list's designed place, 50 twips above the list.
+        const int bannerBand = std::abs(Twips::rect(wbBanner).height()) + 50;
+        setHeightTwips(HeightTwips() + bannerBand);
+        Twips::setTop(lstPass, Twips::rect(lstPass).top() + bannerBand);
+        Twips::setTop(StatusBar1, ScaleHeight() - Twips::rect(StatusBar1).height());
+        modSkin::LoadBanner(m_ctx, *this);
+    }
+
+    if (ShowHelpSetting::opensAtStartup(m_ctx))
+        m_ctx.windows.Show<Form8>();
+    m_ctx.windows.Unload<frmPass>();
 }
 
 void Form1::Form_Unload()
 {
+    m_ctx.windows.Unload<Form8>();
+    m_ctx.windows.Unload<frmAbout>();
+    m_ctx.windows.Unload<frmAdd>();
     m_ctx.windows.Unload<frmSplash>();
+    if (m_ctx.windows.IsShown<frmWebsite>()) {
+        // The browser lives on alone and ends the program when it closes.
+        m_ctx.MainWindowClosed = true;
+        return;
+    }
+    if (m_ctx.branding.UseSkin)
+        modSkin::StopSkinService(m_ctx);
+    m_ctx.windows.Unload<frmWebsite>();
     m_ctx.windows.EndProgram();
 }
 
@@ -188,26 +235,45 @@ QString Form1::statusText() const
 
 void Form1::cmdAdd_Click(int)
 {
+    m_ctx.edit.EditMode = QStringLiteral("Add");
+    frmAdd::openForRequest(m_ctx);
 }
 
 void Form1::cmdEdit_Click()
 {
+    const int position = lstPass->firstSelectedPosition();
+    if (position == 0) {
+        SetStatus(QStringLiteral("You must first select an entry to edit."));
+        return;
+    }
+    const VaultEntry entry = lstPass->item(position);
+    EditRequest &request = m_ctx.edit;
+    request.EditUsername = entry.Username;
+    request.EditPassword = entry.Password;
+    request.EditLocation = entry.Location;
+    request.EditRow = position;
+    request.EditMode = QStringLiteral("Edit");
+    frmAdd::openForRequest(m_ctx);
 }
 
 void Form1::cmdDelete_Click()
 {
+    EntryCommands::Delete(m_ctx, *this);
 }
 
 void Form1::cmdGoto_Click()
 {
+    EntryCommands::GoTo(m_ctx, *this);
 }
 
-void Form1::cmdCopy_Click(int)
+void Form1::cmdCopy_Click(int index)
 {
+    EntryCommands::Copy(m_ctx, *this, index);
 }
 
 void Form1::cmdWebsite_Click(int)
 {
+    m_ctx.windows.Show<frmWebsite>();
 }
 
 void Form1::mnuFileItem_Click(int index)
@@ -242,14 +308,19 @@ void Form1::mnuCopyItem_Click(int index)
         cmdCopy_Click(index);
 }
 
-void Form1::mnuHelpItem_Click(int)
+void Form1::mnuHelpItem_Click(int index)
 {
+    if (index == 0)
+        m_ctx.windows.Show<Form8>();
 }
 
-void Form1::mnuAboutItem_Click(int)
+void Form1::mnuAboutItem_Click(int index)
 {
+    if (index == 0)
+        m_ctx.windows.Show<frmAbout>();
 }
 
-void Form1::lstPass_ColumnClick(int)
+void Form1::lstPass_ColumnClick(int columnHeaderIndex)
 {
+    modListViewEnh::EnhListView_SortColumns(*lstPass, columnHeaderIndex, false, m_ctx);
 }

@@ -10,6 +10,7 @@ class QFrame;
 class QMenu;
 class QToolButton;
 class StatusBar;
+class WebView;
 
 // The main window: the entry list, the command buttons, the menus and the status line.
 class Form1 : public Form
@@ -49,6 +50,7 @@ public:
     QToolButton *cmdGoto = nullptr;
     std::array<QToolButton *, 1> cmdWebsite{};
     std::array<QToolButton *, 3> cmdCopy{};
+    WebView *wbBanner = nullptr;
     QFrame *wbPicture = nullptr;
     EntryList *lstPass = nullptr;
     StatusBar *StatusBar1 = nullptr;

@@ -1,0 +1,194 @@
+// Sorting the entry list by a column header click, beside sorting the same
+// texts in a std::vector with the same collator; and adding one entry to a
+// sorted list through the editor, save included.
+#include "app/AppContext.h"
+#include "ui/main/EntryList.h"
+#include "ui/main/Form1.h"
+#include "ui/main/frmAdd.h"
+#include "ui/main/modListViewEnh.h"
+#include "vault/frmPass.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Rows = 32767;
+
+QString randomText(QRandomGenerator &random, int minLength, int maxLength)
+{
+    static const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz"
+                                                  "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .-_éü");
+    const int length = random.bounded(minLength, maxLength + 1);
+    QString text;
+    text.reserve(length);
+    for (int i = 0; i < length; ++i)
+        text += letters.at(random.bounded(static_cast<int>(letters.size())));
+    return text;
+}
+
+// Texts in no particular order for any column, the same on every run.
+const std::vector<VaultEntry> &entries()
+{
+    static const std::vector<VaultEntry> all = [] {
+        QRandomGenerator random(20261208);
+        std::vector<VaultEntry> made;
+        made.reserve(Rows);
+        for (int i = 0; i < Rows; ++i)
+            made.push_back({randomText(random, 4, 16), randomText(random, 8, 20),
+                            QStringLiteral("www.") + randomText(random, 3, 24)
+                                    + QStringLiteral(".example")});
+        return made;
+    }();
+    return all;
+}
+
+// Enough of the platform for the windows, with the vault in a scratch folder.
+class BenchPlatform final : public platform::Platform
+{
+public:
+    platform::MsgResult messageBox(const platform::MessageBoxRequest &) override
+    {
+        return platform::MsgResult::Ok;
+    }
+    void clearClipboard() override {}
+    void setClipboardText(const QString &) override {}
+    bool launch(const QString &, const QStringList &) override { return true; }
+    QStringList openAddressCommand(const QString &address) const override { return {address}; }
+    QString readSetting(const QString &, const QString &, const QString &,
+                        const QString &) override
+    {
+        return QStringLiteral("0"); // no help window
+    }
+    void writeSetting(const QString &, const QString &, const QString &, const QString &) override
+    {
+    }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    void endProgram() override {}
+    QString applicationFolder() const override { return m_folder.path(); }
+    platform::VersionInfo versionInfo() const override
+    {
+        return {QStringLiteral("Keyholder"), QStringLiteral("Keyholder Works"),
+                QStringLiteral("www.keyholder.example"), 1, 0, 0};
+    }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+std::unique_ptr<EntryList> unsortedList(QWidget &parent)
+{
+    auto list = std::make_unique<EntryList>(&parent);
+    for (const char *header : {"Username", "Password", "Website/Location"})
+        list->addColumnHeader(QString::fromLatin1(header), 2000);
+    list->entries().append(entries());
+    return list;
+}
+
+void BM_SortByHeaderClick(benchmark::State &state)
+{
+    const int column = static_cast<int>(state.range(0));
+    BenchPlatform platform;
+    AppContext context(platform);
+    QWidget parent;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<EntryList> list = unsortedList(parent);
+        state.ResumeTiming();
+        modListViewEnh::EnhListView_SortColumns(*list, column, false, context);
+        state.PauseTiming();
+        list.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * Rows);
+}
+
+// The floor: the same texts, the same kind of collator, a plain vector.
+void BM_SortVectorWithCollator(benchmark::State &state)
+{
+    const int column = static_cast<int>(state.range(0));
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QString> texts;
+    for (const VaultEntry &entry : entries())
+        texts.push_back(EntryListModel::field(entry, column - 1));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<QString> sorted = texts;
+        state.ResumeTiming();
+        // Descending, as the first header click sorts.
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](const QString &a, const QString &b) { return collator.compare(a, b) > 0; });
+        benchmark::DoNotOptimize(sorted.data());
+    }
+    state.SetItemsProcessed(state.iterations() * Rows);
+}
+
+// The main window over a vault of Rows entries, sorted by username, the
+// password dialog behind it.
+Form1 *openMainWindow(AppContext &context)
+{
+    Form1 *main = context.windows.Load<Form1>();
+    context.vault.MasterPassword = QStringLiteral("bench master");
+    context.windows.Unload<frmPass>();
+    main->lstPass->entries().append(entries());
+    modListViewEnh::EnhListView_SortColumns(*main->lstPass, 1, false, context);
+    main->show();
+    QCoreApplication::processEvents();
+    return main;
+}
+
+void BM_AddToSortedListAndSave(benchmark::State &state)
+{
+    BenchPlatform platform;
+    AppContext context(platform);
+    Form1 *main = openMainWindow(context);
+    const VaultEntry added{QStringLiteral("Mid-list user"), QStringLiteral("new password"),
+                           QStringLiteral("www.added.example")};
+    for (auto _ : state) {
+        state.PauseTiming();
+        main->cmdAdd_Click(0);
+        frmAdd *editor = context.windows.Find<frmAdd>();
+        editor->txtUsername->setText(added.Username);
+        editor->txtPassword->setText(added.Password);
+        editor->txtWebsite->setText(added.Location);
+        state.ResumeTiming();
+
+        editor->cmdAdd_Click(); // adds at its sorted place, saves, reports, closes
+
+        state.PauseTiming();
+        EntryList &list = *main->lstPass;
+        for (int position = 1; position <= list.count(); ++position) {
+            if (list.item(position) == added) {
+                list.removeItem(position);
+                break;
+            }
+        }
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    if (main->lstPass->count() != Rows)
+        state.SkipWithError("the list did not keep its size");
+}
+
+BENCHMARK(BM_SortByHeaderClick)->DenseRange(1, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortVectorWithCollator)->DenseRange(1, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddToSortedListAndSave)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

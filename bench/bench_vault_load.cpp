@@ -1,0 +1,207 @@
+// Unlocking a large vault into the main window's list, and saving it back,
+// each beside a baseline that does only the unavoidable part of the work:
+// reading and deciphering the file into strings, and writing its bytes
+// through QSaveFile.
+#include "app/AppContext.h"
+#include "platform/Platform.h"
+#include "ui/main/EntryList.h"
+#include "ui/main/Form1.h"
+#include "vault/ToggleHighBits.h"
+#include "vault/VaultFormat.h"
+#include "vault/Windows1252.h"
+#include "vault/modGlobals.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Master = u"master password"_s;
+
+// Enough of the platform for the windows to come up with no one at the screen.
+class QuietPlatform : public platform::Platform
+{
+public:
+    explicit QuietPlatform(QString folder) : m_folder(std::move(folder)) {}
+
+    platform::MsgResult messageBox(const platform::MessageBoxRequest &) override
+    {
+        return platform::MsgResult::Cancel;
+    }
+    void clearClipboard() override {}
+    void setClipboardText(const QString &) override {}
+    bool launch(const QString &, const QStringList &) override { return true; }
+    QStringList openAddressCommand(const QString &) const override { return {}; }
+    QString readSetting(const QString &, const QString &, const QString &, const QString &) override
+    {
+        return u"0"_s; // no help window at start-up
+    }
+    void writeSetting(const QString &, const QString &, const QString &, const QString &) override {}
+    QDateTime now() const override { return QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)); }
+    void endProgram() override {}
+    QString applicationFolder() const override { return m_folder; }
+    platform::VersionInfo versionInfo() const override { return {u"Keyholder"_s, {}, {}, 1, 0, 0}; }
+
+private:
+    QString m_folder;
+};
+
+std::vector<VaultEntry> makeEntries(int count)
+{
+    std::vector<VaultEntry> entries;
+    entries.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        entries.push_back({u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
+                           u"https://www.example.com/login/%1"_s.arg(i)});
+    return entries;
+}
+
+// One vault file per size, written once for the whole run.
+struct VaultOnDisk
+{
+    QTemporaryDir folder;
+    QByteArray bytes;
+    QString path() const { return folder.filePath(u"data.enc"_s); }
+};
+
+const VaultOnDisk &vaultOf(int count)
+{
+    static std::map<int, std::unique_ptr<VaultOnDisk>> vaults;
+    auto &vault = vaults[count];
+    if (!vault) {
+        vault = std::make_unique<VaultOnDisk>();
+        vault->bytes = VaultFormat::serialize(Master, makeEntries(count));
+        QFile file(vault->path());
+        if (!file.open(QIODevice::WriteOnly) || file.write(vault->bytes) != vault->bytes.size())
+            qFatal("cannot write the benchmark vault");
+    }
+    return *vault;
+}
+
+// The program with its main window loaded over the vault and the password accepted.
+struct Program
+{
+    explicit Program(const QString &folder) : platform(folder), context(platform)
+    {
+        context.windows.Load<Form1>();
+        context.vault.MasterPassword = context.vault.StoredPassword;
+    }
+    Form1 &main() { return *context.windows.Find<Form1>(); }
+
+    QuietPlatform platform;
+    AppContext context;
+};
+
+void setCounters(benchmark::State &state, int count)
+{
+    state.SetBytesProcessed(int64_t(state.iterations()) * vaultOf(count).bytes.size());
+    state.SetItemsProcessed(int64_t(state.iterations()) * count);
+}
+
+// The floor for a load: read the file, cut it at CR LF, decipher each line to one string.
+QList<QString> readLinesDeciphered(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    QByteArrayView rest = bytes;
+    QList<QString> lines;
+    while (!rest.isEmpty()) {
+        const qsizetype end = rest.indexOf("\r\n");
+        const QByteArrayView line = end < 0 ? rest : rest.first(end);
+        lines.append(Windows1252::decode(ToggleHighBitsBytes(line)));
+        rest = rest.sliced(end < 0 ? rest.size() : end + 2);
+    }
+    return lines;
+}
+
+void Load_Baseline_ReadAndDecipher(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readLinesDeciphered(vault.path()));
+    setCounters(state, count);
+}
+
+void Load_LoadEntriesIntoList(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto program = std::make_unique<Program>(vault.folder.path());
+        state.ResumeTiming();
+        modGlobals::LoadEntries(program->context);
+        state.PauseTiming();
+        if (program->main().lstPass->count() != count)
+            state.SkipWithError("not every entry was loaded");
+        program.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    setCounters(state, count);
+}
+
+void Save_Baseline_QSaveFile(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const QByteArray &bytes = vaultOf(count).bytes;
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(u"data.enc"_s);
+    for (auto _ : state) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            state.SkipWithError("QSaveFile failed");
+    }
+    setCounters(state, count);
+}
+
+void Save_SaveVault(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    // Its own copy of the vault, so the file the load benchmark reads stays as it is.
+    const QTemporaryDir dir;
+    QFile::copy(vault.path(), dir.filePath(u"data.enc"_s));
+    Program program(dir.path());
+    modGlobals::LoadEntries(program.context);
+    for (auto _ : state) {
+        if (!modGlobals::SaveVault(program.context))
+            state.SkipWithError("SaveVault failed");
+    }
+    QFile saved(dir.filePath(u"data.enc"_s));
+    if (!saved.open(QIODevice::ReadOnly) || saved.readAll() != vault.bytes)
+        state.SkipWithError("the saved file differs from the vault that was loaded");
+    setCounters(state, count);
+}
+
+} // namespace
+
+BENCHMARK(Load_Baseline_ReadAndDecipher)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Load_LoadEntriesIntoList)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Save_Baseline_QSaveFile)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Save_SaveVault)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,4 @@
+keyholder_add_bench(bench_vault_format bench_vault_format.cpp)
+keyholder_add_bench(bench_entry_list bench_entry_list.cpp)
+keyholder_add_bench(bench_sort bench_sort.cpp)
+keyholder_add_bench(bench_vault_load bench_vault_load.cpp)

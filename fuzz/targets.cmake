@@ -1,0 +1,2 @@
+keyholder_add_fuzzer(vault_reader vault_reader.cpp keyholder_core)
+keyholder_add_fuzzer(rtf_reader rtf_reader.cpp keyholder_ui)

@@ -1,0 +1,132 @@
+#include "ui/look/Form8.h"
+
+#include "app/AppContext.h"
+#include "ui/Controls.h"
+#include "ui/Twips.h"
+#include "ui/look/RtfReader.h"
+#include "ui/look/ShowHelpSetting.h"
+#include "ui/look/modSkin.h"
+#include "vault/modOnTop.h"
+#include "vault/xfileExists.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QTextCursor>
+#include <QTextBrowser>
+
+namespace {
+
+// Each load step stands alone: one that fails is skipped and the next still runs.
+template <typename Step>
+void runIgnoringErrors(Step step)
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+Qt::CheckState checkStateFor(int value)
+{
+    switch (value) {
+    case 0:
+        return Qt::Unchecked;
+    case 2:
+        return Qt::PartiallyChecked;
+    default:
+        return Qt::Checked;
+    }
+}
+
+} // namespace
+
+Form8::Form8(AppContext &context) : Form(context)
+{
+    setObjectName(QStringLiteral("Form8"));
+    // Fixed size: a caption with a close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Readme/Help"));
+    setClientSizeTwips(10290, 7920);
+
+    rtf1 = new QTextBrowser(client());
+    rtf1->setObjectName(QStringLiteral("rtf1"));
+    Controls::setKind(rtf1, Controls::Kind::RichTextBox);
+    rtf1->setOpenLinks(false);
+    Twips::place(rtf1, 0, 0, 10275, 7515);
+
+    Check1 = Controls::checkBox(client(), QStringLiteral("Check1"),
+                                QStringLiteral("Show at Startup"), {60, 7620, 1995, 255});
+    Check1->setChecked(true);
+    // clicked() comes from the user only; changes made at load call Check1_Click themselves.
+    connect(Check1, &QCheckBox::clicked, this, &Form8::Check1_UserClicked);
+}
+
+QString Form8::helpFilePath() const
+{
+    return m_ctx.applicationFolder() + QStringLiteral("/Help.rtf");
+}
+
+void Form8::Form_Load()
+{
+    runIgnoringErrors([this] {
+        if (m_ctx.branding.UseSkin)
+            modSkin::SkinForm(m_ctx, this);
+    });
+
+    runIgnoringErrors([this] { m_helpFileFound = xfileExists::FileExists(helpFilePath()); });
+    if (!m_helpFileFound)
+        return;
+    runIgnoringErrors([this] { loadHelpFile(); });
+    runIgnoringErrors([this] { modOnTop::SetOnTop(this, true); });
+    runIgnoringErrors([this] { takeStoredSetting(); });
+}
+
+void Form8::loadHelpFile()
+{
+    QFile file(helpFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    RtfReader::read(file.readAll(), *rtf1->document());
+    // Filling the document leaves the view's cursor at the end; the reader starts at the top.
+    rtf1->moveCursor(QTextCursor::Start);
+}
+
+void Form8::takeStoredSetting()
+{
+    const QString stored = ShowHelpSetting::read(m_ctx);
+    if (const std::optional<int> value = ShowHelpSetting::checkBoxValue(stored))
+        setCheck1Value(*value);
+}
+
+void Form8::setCheck1Value(int value)
+{
+    if (value == Check1Value())
+        return;
+    Check1->setCheckState(checkStateFor(value));
+    Check1_Click();
+}
+
+int Form8::Check1Value() const
+{
+    switch (Check1->checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+void Form8::Check1_UserClicked()
+{
+    // A click leaves the box checked or unchecked; only the stored value can grey it.
+    Check1->setTristate(false);
+    Check1_Click();
+}
+
+void Form8::Check1_Click()
+{
+    ShowHelpSetting::write(m_ctx, QString::number(Check1Value()));
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+class AppContext;
+class Form1;
+
+namespace modSkin {
+
+// How the window measures its controls (the scale modes of the designer).
+enum class ScaleMode { User = 0, Twips = 1, Points = 2, Pixels = 3 };
+
+// How much narrower than the banner's browser its frame is, so that the
+// browser's vertical scroll bar lies outside the frame and is not seen.
+int BannerCropWidth(ScaleMode mode);
+
+// Puts the main window's banner browser into a borderless frame ("picBox")
+// that crops its scroll bar away, shows it in place of the stand-in picture and
+// starts loading the banner page; it does not wait for the page.
+void LoadBanner(AppContext &context, Form1 &window);
+
+} // namespace modSkin

@@ -1,0 +1,119 @@
+#include "ui/main/EntryCommands.h"
+
+#include "app/AppContext.h"
+#include "ui/main/EntryList.h"
+#include "ui/main/Form1.h"
+#include "vault/modGlobals.h"
+
+#include <array>
+
+namespace EntryCommands {
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// What the status line says after a copy of each field, the value following it.
+constexpr std::array<const char *, 3> CopiedTexts = {"Copied Username ", "Copied Password ",
+                                                     "Copied Location "};
+
+bool looksLikeWebAddress(const QString &location)
+{
+    static const std::array<QString, 6> webHints = {
+        QStringLiteral("www"), QStringLiteral(".com"), QStringLiteral(".net"),
+        QStringLiteral("org"), QStringLiteral("biz"),  QStringLiteral(".edu")};
+    for (const QString &hint : webHints) {
+        if (location.contains(hint, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+bool hasWebScheme(const QString &location)
+{
+    return location.contains(QStringLiteral("https://"), Qt::CaseInsensitive)
+           || location.contains(QStringLiteral("http://"), Qt::CaseInsensitive);
+}
+
+// Started directly, never through a shell, so the address cannot run as a command.
+void openAddress(AppContext &context, Form1 &main, const QString &address)
+{
+    const QStringList command = context.platform.openAddressCommand(address);
+    const QString failed = QStringLiteral("Could not open the location: ");
+    if (command.isEmpty()) {
+        main.SetStatus(failed + QStringLiteral("no program to open it was found."));
+        return;
+    }
+    const QString &program = command.first();
+    if (!context.platform.launch(program, command.mid(1)))
+        main.SetStatus(failed + QStringLiteral("the program %1 could not be started.").arg(program));
+}
+
+} // namespace
+
+QString deleteConfirmation(const VaultEntry &entry)
+{
+    return QStringLiteral("Are you sure you want to delete the following information?") + CrLf
+           + CrLf + QStringLiteral("Username: ") + entry.Username + CrLf
+           + QStringLiteral("Password: ") + entry.Password + CrLf + QStringLiteral("Used At: ")
+           + entry.Location;
+}
+
+QString addressFor(const QString &location)
+{
+    if (looksLikeWebAddress(location) && !hasWebScheme(location))
+        return QStringLiteral("http://") + location;
+    return location;
+}
+
+void Delete(AppContext &context, Form1 &main)
+{
+    EntryList &list = *main.lstPass;
+    const int position = list.firstSelectedPosition();
+    if (position == 0) {
+        main.SetStatus(QStringLiteral("You must first select an entry to delete."));
+        return;
+    }
+    const platform::MsgResult answer =
+            context.MsgBox(deleteConfirmation(list.item(position)), platform::MsgButtons::OkCancel,
+                           QStringLiteral("Confirm Delete"), platform::MsgIcon::None);
+    if (answer != platform::MsgResult::Ok) {
+        main.SetStatus(QStringLiteral("Entry not deleted, cancelled by user"));
+        return;
+    }
+    list.removeItem(position);
+    // A failed save has told the user already; the row stays deleted in the list.
+    if (modGlobals::SaveVault(context))
+        main.SetStatus(QStringLiteral("Entry deleted successfully, data saved."));
+}
+
+void Copy(AppContext &context, Form1 &main, int fieldIndex)
+{
+    // Emptied first, so a failed copy never leaves an earlier secret behind.
+    context.platform.clearClipboard();
+    if (fieldIndex < 0 || fieldIndex >= static_cast<int>(CopiedTexts.size()))
+        return;
+    const EntryList &list = *main.lstPass;
+    const int position = list.firstSelectedPosition();
+    if (position == 0) {
+        main.SetStatus(QStringLiteral("You must first select a row to copy from."));
+        return;
+    }
+    const QString value = EntryListModel::field(list.item(position), fieldIndex);
+    context.platform.setClipboardText(value);
+    main.SetStatus(QString::fromLatin1(CopiedTexts[static_cast<size_t>(fieldIndex)]) + value);
+}
+
+void GoTo(AppContext &context, Form1 &main)
+{
+    const EntryList &list = *main.lstPass;
+    const int position = list.firstSelectedPosition();
+    if (position == 0) {
+        main.SetStatus(QStringLiteral("You must first select an entry to go to."));
+        return;
+    }
+    main.SetStatus(QStringLiteral("Opening Location..."));
+    openAddress(context, main, addressFor(list.item(position).Location));
+}
+
+} // namespace EntryCommands

@@ -1,0 +1,229 @@
+#include "ui/main/frmAdd.h"
+
+#include "app/AppContext.h"
+#include "ui/Controls.h"
+#include "ui/look/modSkin.h"
+#include "ui/main/EntryList.h"
+#include "ui/main/Form1.h"
+#include "vault/VaultFormat.h"
+#include "vault/modGlobals.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <limits>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QLabel *skinLabel(QWidget *parent, const QString &name, const QString &caption, const QRect &twips)
+{
+    QLabel *label = Controls::label(parent, name, caption, twips, Controls::Kind::SkinLabel);
+    label->setFont(Controls::verdana(8.25, true));
+    return label;
+}
+
+// The character code a key press types, as the key handlers see it.
+int keyAsciiOf(const QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return 13;
+    const QString text = event->text();
+    return text.isEmpty() ? 0 : text.at(0).unicode();
+}
+
+} // namespace
+
+frmAdd::frmAdd(AppContext &context) : Form(context)
+{
+    setObjectName(QStringLiteral("frmAdd"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(Controls::verdana(8.25));
+    setClientSizeTwips(4680, 2610);
+    createControls();
+}
+
+void frmAdd::createControls()
+{
+    QWidget *area = client();
+    cmdDelete = Controls::pictureButton(area, QStringLiteral("cmdDelete"), QStringLiteral("Cancel"),
+                                        QStringLiteral(":/images/cancel.png"),
+                                        {3420, 1500, 1155, 1035});
+    cmdAdd = Controls::pictureButton(area, QStringLiteral("cmdAdd"), QStringLiteral("Save"),
+                                     QStringLiteral(":/images/save.png"), {120, 1500, 1155, 1035});
+    SkinLabel1 = skinLabel(area, QStringLiteral("SkinLabel1"), QStringLiteral("Username:"),
+                           {120, 120, 1155, 255});
+    txtUsername = Controls::textBox(area, QStringLiteral("txtUsername"), {1320, 60, 3255, 315});
+    SkinLabel2 = skinLabel(area, QStringLiteral("SkinLabel2"), QStringLiteral("Password:"),
+                           {120, 540, 1155, 255});
+    txtPassword = Controls::textBox(area, QStringLiteral("txtPassword"), {1320, 480, 3255, 315});
+    SkinLabel3 = skinLabel(area, QStringLiteral("SkinLabel3"), QStringLiteral("Website:"),
+                           {120, 960, 1155, 255});
+    txtWebsite = Controls::textBox(area, QStringLiteral("txtWebsite"), {1320, 900, 3255, 315});
+
+    // No length limit: a long password must not be cut short while typed.
+    for (QLineEdit *box : {txtUsername, txtPassword, txtWebsite})
+        box->setMaxLength(std::numeric_limits<int>::max());
+
+    // Cancel comes first, so it has the focus when the editor opens.
+    QWidget::setTabOrder(cmdDelete, cmdAdd);
+    QWidget::setTabOrder(cmdAdd, txtUsername);
+    QWidget::setTabOrder(txtUsername, txtPassword);
+    QWidget::setTabOrder(txtPassword, txtWebsite);
+
+    connect(cmdAdd, &QToolButton::clicked, this, &frmAdd::cmdAdd_Click);
+    connect(cmdDelete, &QToolButton::clicked, this, &frmAdd::cmdDelete_Click);
+    txtWebsite->installEventFilter(this);
+}
+
+void frmAdd::openForRequest(AppContext &context)
+{
+    if (frmAdd *open = context.windows.Find<frmAdd>())
+        open->loadRequest();
+    context.windows.Show<frmAdd>();
+}
+
+void frmAdd::Form_Load()
+{
+    if (Form1 *main = m_ctx.windows.Find<Form1>()) {
+        const QAbstractItemModel *model = main->lstPass->model();
+        connect(model, &QAbstractItemModel::rowsInserted, this, &frmAdd::followEditedEntry);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &frmAdd::followEditedEntry);
+        connect(model, &QAbstractItemModel::rowsMoved, this, &frmAdd::followEditedEntry);
+        connect(model, &QAbstractItemModel::layoutChanged, this, &frmAdd::followEditedEntry);
+        connect(model, &QAbstractItemModel::modelReset, this, &frmAdd::followEditedEntry);
+    }
+    loadRequest();
+    if (m_ctx.branding.UseSkin)
+        modSkin::SkinForm(m_ctx, this);
+}
+
+bool frmAdd::isAddMode() const
+{
+    return m_ctx.edit.EditMode == QStringLiteral("Add");
+}
+
+void frmAdd::loadRequest()
+{
+    const EditRequest &request = m_ctx.edit;
+    m_editedEntry = QPersistentModelIndex();
+    if (isAddMode()) {
+        setWindowTitle(QStringLiteral("Add an entry"));
+        txtUsername->clear();
+        txtPassword->clear();
+        txtWebsite->clear();
+    } else {
+        setWindowTitle(QStringLiteral("Edit an entry"));
+        txtUsername->setText(request.EditUsername);
+        txtPassword->setText(request.EditPassword);
+        txtWebsite->setText(request.EditLocation);
+        if (Form1 *main = m_ctx.windows.Find<Form1>())
+            trackEditedEntry(*main->lstPass);
+    }
+    cmdDelete->setFocus();
+}
+
+void frmAdd::trackEditedEntry(EntryList &list)
+{
+    const int position = m_ctx.edit.EditRow;
+    if (position >= 1 && position <= list.count())
+        m_editedEntry = QPersistentModelIndex(list.model()->index(position - 1, 0));
+}
+
+void frmAdd::followEditedEntry()
+{
+    if (isAddMode())
+        return;
+    m_ctx.edit.EditRow = m_editedEntry.isValid() ? m_editedEntry.row() + 1 : 0;
+}
+
+VaultEntry frmAdd::typedEntry() const
+{
+    return {txtUsername->text(), txtPassword->text(), txtWebsite->text()};
+}
+
+// Refuses what the vault cannot take, saying why; the editor stays open as it is.
+bool frmAdd::acceptTyped(const VaultEntry &entry)
+{
+    const QString error = QStringLiteral("Error");
+    if (entry.Username.isEmpty()) {
+        m_ctx.MsgBox(QStringLiteral("You must enter a username"), platform::MsgButtons::Ok, error);
+        return false;
+    }
+    if (entry.Password.isEmpty()) {
+        m_ctx.MsgBox(QStringLiteral("You must enter a password"), platform::MsgButtons::Ok, error);
+        return false;
+    }
+    const std::pair<const char *, const QString *> fields[] = {
+        {"Username", &entry.Username}, {"Password", &entry.Password}, {"Website", &entry.Location}};
+    for (const auto &[box, text] : fields) {
+        const QString reason = VaultFormat::fieldUnstorableReason(*text);
+        if (!reason.isEmpty()) {
+            m_ctx.MsgBox(QStringLiteral("The text in the %1 box cannot be saved: %2.")
+                                 .arg(QLatin1String(box), reason),
+                         platform::MsgButtons::Ok, error);
+            return false;
+        }
+    }
+    return true;
+}
+
+// False when nothing was written and the editor stays open.
+bool frmAdd::writeRow(EntryList &list, const VaultEntry &entry)
+{
+    if (isAddMode()) {
+        list.addItem(entry);
+        return true;
+    }
+    if (m_editedEntry.isValid()) {
+        list.setItem(m_editedEntry.row() + 1, entry);
+        return true;
+    }
+    // Its entry is gone: writing at the old position would overwrite another one.
+    const platform::MsgResult answer = m_ctx.MsgBox(
+            QStringLiteral("The entry you are editing was deleted while the editor was open.")
+                    + CrLf + CrLf
+                    + QStringLiteral("Click OK to add what you typed as a new entry, or Cancel "
+                                     "to go back to the editor."),
+            platform::MsgButtons::OkCancel, QStringLiteral("Entry Deleted"));
+    if (answer != platform::MsgResult::Ok)
+        return false;
+    list.addItem(entry);
+    return true;
+}
+
+void frmAdd::cmdAdd_Click()
+{
+    const VaultEntry entry = typedEntry();
+    if (!acceptTyped(entry))
+        return;
+    Form1 *main = m_ctx.windows.Find<Form1>();
+    if (!main || !writeRow(*main->lstPass, entry))
+        return;
+    // A failed save has told the user; the change stays in the list for the next save.
+    if (modGlobals::SaveVault(m_ctx))
+        main->SetStatus(QStringLiteral("Added new entry.  Data saved."));
+    m_ctx.windows.Unload(this);
+}
+
+void frmAdd::cmdDelete_Click()
+{
+    m_ctx.windows.Unload(this);
+}
+
+void frmAdd::txtWebsite_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        cmdAdd_Click();
+}
+
+bool frmAdd::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtWebsite && event->type() == QEvent::KeyPress)
+        txtWebsite_KeyPress(keyAsciiOf(static_cast<QKeyEvent *>(event)));
+    return Form::eventFilter(watched, event);
+}

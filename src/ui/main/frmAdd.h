@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ui/Form.h"
+
+#include <QPersistentModelIndex>
+
+class EntryList;
+class Form1;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+struct VaultEntry;
+
+// The entry editor: a new entry in add mode, the chosen entry in edit mode, as
+// the edit request says. Modeless, one instance.
+class frmAdd : public Form
+{
+    Q_OBJECT
+
+public:
+    explicit frmAdd(AppContext &context);
+
+    // Opens the editor for the edit request just written; an editor that is
+    // open already takes the new request over, so Save does what it shows.
+    static void openForRequest(AppContext &context);
+
+    void Form_Load() override;
+
+    void cmdAdd_Click();
+    void cmdDelete_Click();
+    // Enter (13) saves; the key goes on to the box unchanged.
+    void txtWebsite_KeyPress(int keyAscii);
+
+    QToolButton *cmdDelete = nullptr;
+    QToolButton *cmdAdd = nullptr;
+    QLabel *SkinLabel1 = nullptr;
+    QLineEdit *txtUsername = nullptr;
+    QLabel *SkinLabel2 = nullptr;
+    QLineEdit *txtPassword = nullptr;
+    QLabel *SkinLabel3 = nullptr;
+    QLineEdit *txtWebsite = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void loadRequest();
+    bool isAddMode() const;
+    void trackEditedEntry(EntryList &list);
+    void followEditedEntry();
+    VaultEntry typedEntry() const;
+    bool acceptTyped(const VaultEntry &entry);
+    bool writeRow(EntryList &list, const VaultEntry &entry);
+
+    // The entry being edited, wherever sorting, adding and deleting move it.
+    QPersistentModelIndex m_editedEntry;
+};

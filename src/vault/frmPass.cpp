@@ -1,0 +1,251 @@
+#include "vault/frmPass.h"
+
+#include "app/AppContext.h"
+#include "ui/Controls.h"
+#include "ui/Twips.h"
+#include "ui/look/modSkin.h"
+#include "ui/main/Form1.h"
+#include "vault/VaultFormat.h"
+#include "vault/modGlobals.h"
+#include "vault/modOnTop.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+using platform::MsgButtons;
+using platform::MsgResult;
+
+namespace {
+
+constexpr int Gap = 60;
+constexpr int CreateModeFirstBoxTop = 1700;
+constexpr int CreateModePromptHeight = 1500;
+// Room left below the buttons for the caption and border.
+constexpr int CreateModeBottomMargin = 500;
+constexpr int CheckModeHeight = 1845;
+constexpr int CheckModeBoxTop = 360;
+constexpr int CheckModeButtonTop = 780;
+
+QLineEdit *passwordBox(QWidget *parent, const QString &name, const QRect &twips)
+{
+    QLineEdit *box = Controls::textBox(parent, name, twips);
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(u"lineedit-password-character: 42"_s); // '*'
+    box->setFont(Controls::verdana(8.25));
+    return box;
+}
+
+int bottomOf(const QWidget *control)
+{
+    const QRect r = Twips::rect(control);
+    return r.top() + r.height();
+}
+
+} // namespace
+
+frmPass::frmPass(AppContext &context) : Form(context)
+{
+    setObjectName(u"frmPass"_s);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setWindowTitle(u"Password Required"_s);
+    setClientSizeTwips(6825, 1800);
+    createControls();
+    setTabOrder();
+    Timer1.setInterval(TimerInterval);
+    connect(&Timer1, &QTimer::timeout, this, &frmPass::Timer1_Timer);
+}
+
+void frmPass::createControls()
+{
+    QWidget *area = client();
+    SkinLabel1 = Controls::label(area, u"SkinLabel1"_s, QString(), {120, 60, 6615, 315},
+                                 Controls::Kind::SkinLabel);
+    SkinLabel1->setWordWrap(true);
+    SkinLabel1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SkinLabel2 = Controls::label(area, u"SkinLabel2"_s, u"Password:"_s, {120, 540, 915, 255},
+                                 Controls::Kind::SkinLabel);
+    txtPass = passwordBox(area, u"txtPass"_s, {1740, 480, 4995, 315});
+    SkinLabel3 = Controls::label(area, u"SkinLabel3"_s, u"Retype Password:"_s,
+                                 {120, 2460, 1935, 255}, Controls::Kind::SkinLabel);
+    txtPass2 = passwordBox(area, u"txtPass2"_s, {1740, 2400, 4995, 315});
+    cmdOK = Controls::commandButton(area, u"cmdOK"_s, u"Ok"_s, {4500, 1260, 1095, 495});
+    cmdCancel = Controls::commandButton(area, u"cmdCancel"_s, u"Cancel"_s, {5700, 1260, 1035, 495});
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmPass::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPass::cmdCancel_Click);
+    connect(txtPass, &QLineEdit::returnPressed, this, [this] { txtPass_KeyPress(EnterKey); });
+    connect(txtPass2, &QLineEdit::returnPressed, this, [this] { txtPass2_KeyPress(EnterKey); });
+}
+
+void frmPass::setTabOrder()
+{
+    QWidget::setTabOrder(cmdOK, cmdCancel);
+    QWidget::setTabOrder(cmdCancel, txtPass);
+    QWidget::setTabOrder(txtPass, txtPass2);
+}
+
+void frmPass::Form_Load()
+{
+    if (Form1 *main = m_ctx.windows.Find<Form1>())
+        main->hide();
+    FailedTries = 0;
+    if (m_ctx.vault.FirstUse)
+        layOutForCreating();
+    else
+        layOutForChecking();
+    raise();
+    modOnTop::SetOnTop(this, true);
+    QCoreApplication::processEvents();
+    txtPass->clear();
+    // Typing goes straight into the password box, although the buttons come first in tab order.
+    txtPass->setFocus();
+    Timer1.start();
+    if (m_ctx.branding.UseSkin)
+        modSkin::SkinForm(m_ctx, this);
+}
+
+void frmPass::layOutForCreating()
+{
+    SkinLabel1->setText(u"Because this is the first time you have used "_s + m_ctx.branding.ProductName
+                        + u", you will need to create a master password.  This password will be "
+                          "required to open the program from now on, and can not be reset."_s
+                        + u"\r\n\r\nPlease enter a password that you will not forget."_s);
+    Twips::setHeight(SkinLabel1, CreateModePromptHeight);
+    Twips::setTop(txtPass, CreateModeFirstBoxTop);
+    Twips::setTop(SkinLabel2, CreateModeFirstBoxTop);
+    const int secondBoxTop = bottomOf(txtPass) + Gap;
+    Twips::setTop(txtPass2, secondBoxTop);
+    Twips::setTop(SkinLabel3, secondBoxTop);
+    SkinLabel3->setVisible(true);
+    txtPass2->setVisible(true);
+    const int buttonTop = bottomOf(txtPass2) + Gap;
+    Twips::setTop(cmdOK, buttonTop);
+    Twips::setTop(cmdCancel, buttonTop);
+    setHeightTwips(bottomOf(cmdOK) + Gap + CreateModeBottomMargin);
+}
+
+void frmPass::layOutForChecking()
+{
+    setHeightTwips(CheckModeHeight);
+    SkinLabel1->setText(u"Please enter your password"_s);
+    Twips::setTop(txtPass, CheckModeBoxTop);
+    Twips::setTop(SkinLabel2, CheckModeBoxTop);
+    Twips::setTop(cmdOK, CheckModeButtonTop);
+    Twips::setTop(cmdCancel, CheckModeButtonTop);
+    SkinLabel3->setVisible(false);
+    txtPass2->setVisible(false);
+}
+
+void frmPass::Form_Unload()
+{
+    Timer1.stop();
+    if (m_ctx.vault.MasterPassword.isEmpty())
+        m_ctx.windows.EndProgram();
+}
+
+void frmPass::Timer1_Timer()
+{
+    Form1 *main = m_ctx.windows.Find<Form1>();
+    if (!main || !main->isVisible())
+        return;
+    main->hide();
+    // Showing the main window took the keyboard; the password box needs it back.
+    activateWindow();
+}
+
+void frmPass::txtPass_KeyPress(int KeyAscii)
+{
+    if (KeyAscii == EnterKey)
+        cmdOK_Click();
+}
+
+void frmPass::txtPass2_KeyPress(int KeyAscii)
+{
+    if (KeyAscii == EnterKey)
+        cmdOK_Click();
+}
+
+void frmPass::cmdOK_Click()
+{
+    if (m_ctx.vault.FirstUse)
+        acceptNewPassword();
+    else
+        checkPassword();
+}
+
+void frmPass::cmdCancel_Click()
+{
+    leaveAndEndProgram();
+}
+
+void frmPass::acceptNewPassword()
+{
+    const QString password = txtPass->text();
+    if (password.size() < MinimumLength) {
+        askUser(u"You must enter a password that is at least 4 characters long"_s, MsgButtons::Ok);
+        return;
+    }
+    if (txtPass2->text() != password) {
+        askUser(u"Your passwords did not match.  Please try again."_s, MsgButtons::Ok);
+        txtPass2->clear();
+        txtPass->clear();
+        txtPass->setFocus();
+        return;
+    }
+    if (const QString reason = VaultFormat::unstorableReason(password); !reason.isEmpty()) {
+        askUser(u"This password cannot be used: "_s + reason + u'.', MsgButtons::Ok, u"Error"_s);
+        return;
+    }
+    m_ctx.vault.MasterPassword = password;
+    Timer1.stop();
+    // Closes this dialog; nothing of it may be touched afterwards.
+    modGlobals::CreateMasterPassword(m_ctx);
+}
+
+void frmPass::checkPassword()
+{
+    if (txtPass->text() == m_ctx.vault.StoredPassword) {
+        m_ctx.vault.MasterPassword = m_ctx.vault.StoredPassword;
+        Timer1.stop();
+        modGlobals::LoadEntries(m_ctx);
+        return;
+    }
+    refuseWrongPassword();
+}
+
+void frmPass::refuseWrongPassword()
+{
+    const MsgResult answer = askUser(u"Sorry, the password you entered was not correct."_s,
+                                     MsgButtons::RetryCancel, u"Incorrect Password"_s);
+    if (answer != MsgResult::Retry) {
+        leaveAndEndProgram();
+        return;
+    }
+    if (++FailedTries >= AllowedTries) {
+        askUser(u"Only 3 tries allowed.  Click Ok to close."_s, MsgButtons::Ok);
+        leaveAndEndProgram();
+        return;
+    }
+    txtPass->clear();
+    txtPass->setFocus();
+}
+
+void frmPass::leaveAndEndProgram()
+{
+    Timer1.stop();
+    m_ctx.windows.EndProgram();
+}
+
+// The dialog stays above every window, so it lets go while a box is open;
+// otherwise the box could end up behind it.
+MsgResult frmPass::askUser(const QString &text, MsgButtons buttons, const QString &title)
+{
+    modOnTop::SetOnTop(this, false);
+    const MsgResult answer = m_ctx.MsgBox(text, buttons, title);
+    modOnTop::SetOnTop(this, true);
+    return answer;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "ui/Form.h"
+
+#include <QTimer>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// "Password Required": creates the master password on first use, otherwise
+// asks for it with three tries. The main window stays hidden until it is
+// accepted; leaving the dialog any other way ends the program.
+class frmPass : public Form
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TimerInterval = 100;
+    static constexpr int AllowedTries = 3;
+    static constexpr int MinimumLength = 4;
+    static constexpr int EnterKey = 13;
+
+    explicit frmPass(AppContext &context);
+
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void Timer1_Timer();
+    void txtPass_KeyPress(int KeyAscii);
+    void txtPass2_KeyPress(int KeyAscii);
+
+    QLabel *SkinLabel1 = nullptr;
+    QLabel *SkinLabel2 = nullptr;
+    QLabel *SkinLabel3 = nullptr;
+    QLineEdit *txtPass = nullptr;
+    QLineEdit *txtPass2 = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QTimer Timer1;
+    int FailedTries = 0;
+
+private:
+    void createControls();
+    void setTabOrder();
+    void layOutForCreating();
+    void layOutForChecking();
+    void acceptNewPassword();
+    void checkPassword();
+    void refuseWrongPassword();
+    void leaveAndEndProgram();
+    platform::MsgResult askUser(const QString &text, platform::MsgButtons buttons,
+                                const QString &title = {});
+};

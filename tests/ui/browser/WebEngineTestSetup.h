@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/QtPlatform.h"
+
+#include <QCoreApplication>
+
+// What the program's main() does before its application object exists, so
+// that the web engine starts the same way in tests.
+inline void prepareWebEngine()
+{
+    platform::allowWebViewsAsRoot();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+// Page loads run in other processes; on a busy machine they take a while.
+inline constexpr int PageTimeout = 20000;

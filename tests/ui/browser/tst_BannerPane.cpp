@@ -1,0 +1,123 @@
+#include "LocalWebServer.h"
+#include "TestEnv.h"
+#include "WebEngineTestSetup.h"
+#include "ui/Controls.h"
+#include "ui/StatusBar.h"
+#include "ui/Twips.h"
+#include "ui/browser/QuietPage.h"
+#include "ui/browser/WebView.h"
+#include "ui/look/LoadBanner.h"
+#include "ui/main/EntryList.h"
+#include "ui/main/Form1.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QTest>
+
+class BannerPaneTest : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { prepareWebEngine(); }
+
+private:
+    LocalWebServer m_server;
+
+    QString bannerUrl() const { return m_server.url(QStringLiteral("/software/banners/banner.html")); }
+
+private slots:
+    void initTestCase() { QVERIFY(m_server.start()); }
+
+    void bannerTakesTheListsPlaceWhenSwitchedOn_data()
+    {
+        QTest::addColumn<bool>("showBanner");
+        QTest::addColumn<int>("listTop");
+        QTest::addColumn<int>("windowHeight");
+        QTest::newRow("ShowBanner on") << true << 2975 << 7005 + 995;
+        QTest::newRow("ShowBanner off") << false << 1980 << 7005;
+    }
+
+    void bannerTakesTheListsPlaceWhenSwitchedOn()
+    {
+        QFETCH(bool, showBanner);
+        QFETCH(int, listTop);
+        QFETCH(int, windowHeight);
+        TestEnv env;
+        env.ctx().brandingSwitches.ShowBanner = showBanner;
+        env.ctx().brandingSwitches.BannerUrl = bannerUrl();
+        Form1 *main = env.startUnlocked();
+        QVERIFY(main->isVisible());
+
+        QCOMPARE(main->HeightTwips(), windowHeight);
+        QCOMPARE(Twips::rect(main->lstPass), QRect(60, listTop, 8895, 4215));
+        // The status bar stays at the bottom of the window.
+        QCOMPARE(Twips::rect(main->StatusBar1).bottom() + 1, main->ScaleHeight());
+        QVERIFY(!main->wbPicture->isVisible());
+
+        auto *picBox = main->findChild<QFrame *>(QStringLiteral("picBox"));
+        QCOMPARE(picBox != nullptr, showBanner);
+        QCOMPARE(main->wbBanner->isVisible(), showBanner);
+        if (!showBanner) {
+            QCOMPARE(Twips::rect(main->wbBanner), QRect(60, 1980, 7335, 945));
+            return;
+        }
+        QCOMPARE(Twips::rect(picBox), QRect(60, 1980, 7055, 945));
+        QCOMPARE(Controls::kindName(picBox), QStringLiteral("PictureBox"));
+        QCOMPARE(picBox->frameShape(), QFrame::NoFrame);
+        QVERIFY(picBox->isVisible());
+        QCOMPARE(main->wbBanner->parentWidget(), picBox);
+        QCOMPARE(Twips::rect(main->wbBanner), QRect(0, 0, 7335, 945));
+    }
+
+    void bannerOpensItsAddressAsGiven()
+    {
+        TestEnv env;
+        env.ctx().brandingSwitches.BannerUrl = bannerUrl();
+        Form1 *main = env.startUnlocked();
+        const QString status = main->statusText();
+        QTRY_COMPARE_WITH_TIMEOUT(main->wbBanner->LocationName(), QStringLiteral("Banner"),
+                                  PageTimeout);
+        QCOMPARE(main->wbBanner->LocationURL(), bannerUrl());
+        QVERIFY(m_server.requests().contains(QStringLiteral("/software/banners/banner.html")));
+        QCOMPARE(main->statusText(), status);
+    }
+
+    void bannerThatCannotLoadShowsTheQuietPageAndNothingElse()
+    {
+        TestEnv env;
+        const QString unreachable =
+            QStringLiteral("http://127.0.0.1:%1/software/banners/banner.html")
+                .arg(LocalWebServer::closedPort());
+        env.ctx().brandingSwitches.BannerUrl = unreachable;
+        Form1 *main = env.startUnlocked();
+        const QString status = main->statusText();
+        QTRY_VERIFY_WITH_TIMEOUT(main->wbBanner->isShowingQuietPage(), PageTimeout);
+        QVERIFY(main->wbBanner->quietPage()->isVisible());
+        QCOMPARE(main->wbBanner->quietPage()->findChild<QLabel *>(QStringLiteral("address"))->text(),
+                 unreachable);
+        QCOMPARE(main->wbBanner->quietPage()->font().family(), main->font().family());
+        QCOMPARE(main->statusText(), status);
+        QVERIFY(env.platform.messages.empty());
+        QCOMPARE(env.platform.endProgramCalls, 0);
+    }
+
+    void cropWidthFollowsTheScaleMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("crop");
+        QTest::newRow("twips") << int(modSkin::ScaleMode::Twips) << 280;
+        QTest::newRow("pixels") << int(modSkin::ScaleMode::Pixels) << 20;
+        QTest::newRow("points") << int(modSkin::ScaleMode::Points) << 280;
+        QTest::newRow("user") << int(modSkin::ScaleMode::User) << 280;
+    }
+
+    void cropWidthFollowsTheScaleMode()
+    {
+        QFETCH(int, mode);
+        QTEST(modSkin::BannerCropWidth(static_cast<modSkin::ScaleMode>(mode)), "crop");
+    }
+};
+
+QTEST_MAIN(BannerPaneTest)
+#include "tst_BannerPane.moc"

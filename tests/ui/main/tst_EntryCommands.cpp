@@ -1,0 +1,257 @@
+#include "EntryTesting.h"
+#include "TestEnv.h"
+#include "ui/main/EntryList.h"
+#include "ui/main/Form1.h"
+
+#include <QAction>
+#include <QTest>
+#include <QToolButton>
+
+using namespace EntryTesting;
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+namespace {
+
+const std::vector<VaultEntry> ThreeEntries = {{"ann", "a1", "www.ann.example"},
+                                              {"bob", "b2", "Sandviken"},
+                                              {"cy", "c3", ""}};
+
+Form1 *startWithSelected(TestEnv &env, const std::vector<VaultEntry> &entries, int position)
+{
+    Form1 *main = startWith(env, entries);
+    if (position > 0)
+        main->lstPass->setSelected(position, true);
+    return main;
+}
+
+} // namespace
+
+class EntryCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void deleteAsksThenRemovesOrKeeps_data()
+    {
+        QTest::addColumn<MsgResult>("answer");
+        QTest::addColumn<bool>("byMenu");
+        QTest::newRow("OK") << MsgResult::Ok << false;
+        QTest::newRow("Cancel") << MsgResult::Cancel << false;
+        QTest::newRow("OK, menu") << MsgResult::Ok << true;
+        QTest::newRow("Cancel, menu") << MsgResult::Cancel << true;
+    }
+
+    void deleteAsksThenRemovesOrKeeps()
+    {
+        QFETCH(MsgResult, answer);
+        QFETCH(bool, byMenu);
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 1);
+        const QByteArray before = env.vaultBytes();
+        env.platform.answer({answer});
+        if (byMenu)
+            main->mnuDataItem[1]->trigger();
+        else
+            QTest::mouseClick(main->cmdDelete, Qt::LeftButton);
+
+        QCOMPARE(env.platform.messages.size(), size_t(1));
+        const platform::MessageBoxRequest &asked = env.platform.messages.front();
+        QCOMPARE(asked.text, QStringLiteral("Are you sure you want to delete the following "
+                                            "information?\r\n\r\nUsername: ann\r\nPassword: "
+                                            "a1\r\nUsed At: www.ann.example"));
+        QCOMPARE(asked.title, QStringLiteral("Confirm Delete"));
+        QCOMPARE(asked.buttons, MsgButtons::OkCancel);
+        QCOMPARE(asked.icon, MsgIcon::None);
+        if (answer == MsgResult::Ok) {
+            QCOMPARE(env.vaultBytes(), vaultFile({ThreeEntries[1], ThreeEntries[2]}));
+            QCOMPARE(shown(*main->lstPass), texts({ThreeEntries[1], ThreeEntries[2]}));
+            QCOMPARE(main->statusText(), QStringLiteral("Entry deleted successfully, data saved."));
+        } else {
+            QCOMPARE(env.vaultBytes(), before);
+            QCOMPARE(shown(*main->lstPass), texts(ThreeEntries));
+            QCOMPARE(main->statusText(), QStringLiteral("Entry not deleted, cancelled by user"));
+        }
+    }
+
+    void deletingTheLastEntryLeavesAnEmptyVault()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, {{"solo", "s1", ""}}, 1);
+        env.platform.answer({MsgResult::Ok});
+        main->cmdDelete_Click();
+        QCOMPARE(main->lstPass->count(), 0);
+        QCOMPARE(env.vaultBytes(), vaultFile({}));
+        QCOMPARE(env.platform.messages.front().text,
+                 QStringLiteral("Are you sure you want to delete the following information?"
+                                "\r\n\r\nUsername: solo\r\nPassword: s1\r\nUsed At: "));
+    }
+
+    void deleteWithAFailedSaveWritesNoSuccessText()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 2);
+        replaceVaultWithFolder(env);
+        env.platform.answer({MsgResult::Ok});
+        main->cmdDelete_Click();
+        QVERIFY(main->statusText() != QStringLiteral("Entry deleted successfully, data saved."));
+        QCOMPARE(env.platform.messages.back().title, QStringLiteral("Error"));
+    }
+
+    void commandsWithNothingSelectedOnlySaySo_data()
+    {
+        QTest::addColumn<int>("dataMenuItem");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("Delete") << 1 << "You must first select an entry to delete.";
+        QTest::newRow("Edit") << 2 << "You must first select an entry to edit.";
+        QTest::newRow("Go To") << 3 << "You must first select an entry to go to.";
+    }
+
+    void commandsWithNothingSelectedOnlySaySo()
+    {
+        QFETCH(int, dataMenuItem);
+        QFETCH(QString, status);
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 0);
+        const QByteArray before = env.vaultBytes();
+        main->mnuDataItem[static_cast<size_t>(dataMenuItem)]->trigger();
+        QCOMPARE(main->statusText(), status);
+        QVERIFY(env.platform.messages.empty());
+        QVERIFY(env.platform.launches.empty());
+        QCOMPARE(main->lstPass->count(), 3);
+        QCOMPARE(env.vaultBytes(), before);
+    }
+
+    void copyPutsTheFieldOnTheClipboard_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("byMenu");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("username") << 0 << false << "bob" << "Copied Username bob";
+        QTest::newRow("password") << 1 << false << "b2" << "Copied Password b2";
+        QTest::newRow("location") << 2 << false << "Sandviken" << "Copied Location Sandviken";
+        QTest::newRow("username, menu") << 0 << true << "bob" << "Copied Username bob";
+        QTest::newRow("password, menu") << 1 << true << "b2" << "Copied Password b2";
+        QTest::newRow("location, menu") << 2 << true << "Sandviken" << "Copied Location Sandviken";
+    }
+
+    void copyPutsTheFieldOnTheClipboard()
+    {
+        QFETCH(int, index);
+        QFETCH(bool, byMenu);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, status);
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 2);
+        env.platform.clipboard = QStringLiteral("an older secret");
+        if (byMenu)
+            main->mnuCopyItem[static_cast<size_t>(index)]->trigger();
+        else
+            QTest::mouseClick(main->cmdCopy[static_cast<size_t>(index)], Qt::LeftButton);
+        QCOMPARE(env.platform.clipboardClears, 1);
+        QCOMPARE(env.platform.clipboard, clipboard);
+        QCOMPARE(main->statusText(), status);
+    }
+
+    void copyWithNothingSelectedEmptiesTheClipboard_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::newRow("username") << 0;
+        QTest::newRow("password") << 1;
+        QTest::newRow("location") << 2;
+    }
+
+    void copyWithNothingSelectedEmptiesTheClipboard()
+    {
+        QFETCH(int, index);
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 0);
+        env.platform.clipboard = QStringLiteral("an older secret");
+        main->cmdCopy_Click(index);
+        QCOMPARE(env.platform.clipboardClears, 1);
+        QCOMPARE(env.platform.clipboard, QString());
+        QCOMPARE(main->statusText(), QStringLiteral("You must first select a row to copy from."));
+    }
+
+    void copyOfAnEmptyFieldCopiesEmptyText()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 3);
+        env.platform.clipboard = QStringLiteral("an older secret");
+        main->cmdCopy_Click(2);
+        QCOMPARE(env.platform.clipboard, QString());
+        QCOMPARE(main->statusText(), QStringLiteral("Copied Location "));
+    }
+
+    void goToOpensTheLocation_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("www without scheme") << "www.example.com" << "http://www.example.com";
+        QTest::newRow("capital letters") << "WWW.EXAMPLE.COM" << "http://WWW.EXAMPLE.COM";
+        QTest::newRow("https in capitals") << "HTTPS://x" << "HTTPS://x";
+        QTest::newRow("http already") << "http://a.example.net" << "http://a.example.net";
+        QTest::newRow("place name with org") << "Georgetown" << "http://Georgetown";
+        QTest::newRow("place name with biz") << "Bizerte" << "http://Bizerte";
+        QTest::newRow(".edu host") << "uni.edu" << "http://uni.edu";
+        QTest::newRow(".net host") << "files.net" << "http://files.net";
+        QTest::newRow("net without a dot") << "intranet" << "intranet";
+        QTest::newRow("file path") << "/home/me/notes.txt" << "/home/me/notes.txt";
+        QTest::newRow("windows path") << "C:\\Users\\me\\notes.txt" << "C:\\Users\\me\\notes.txt";
+        QTest::newRow("blank") << " " << " ";
+    }
+
+    void goToOpensTheLocation()
+    {
+        QFETCH(QString, location);
+        QFETCH(QString, address);
+        TestEnv env;
+        Form1 *main = startWithSelected(env, {{"u", "p", location}}, 1);
+        QTest::mouseClick(main->cmdGoto, Qt::LeftButton);
+        QCOMPARE(main->statusText(), QStringLiteral("Opening Location..."));
+        QCOMPARE(env.platform.launches.size(), size_t(1));
+        QCOMPARE(env.platform.launches.front().program, QStringLiteral("xdg-open"));
+        QCOMPARE(env.platform.launches.front().arguments, QStringList{address});
+    }
+
+    void goToAnEmptyLocationOpensTheHomeFolder()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 3);
+        main->mnuDataItem[3]->trigger();
+        QCOMPARE(main->statusText(), QStringLiteral("Opening Location..."));
+        QCOMPARE(env.platform.launches.size(), size_t(1));
+        // What the platform hands back for an empty address: its file manager on the home folder.
+        QCOMPARE(env.platform.launches.front().program, QStringLiteral("xdg-open"));
+        QCOMPARE(env.platform.launches.front().arguments, QStringList{"/home/user"});
+    }
+
+    void goToSaysSoWhenNothingCouldBeStarted()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 1);
+        env.platform.launchesSucceed = false;
+        main->cmdGoto_Click();
+        QVERIFY2(main->statusText().startsWith(QStringLiteral("Could not open the location")),
+                 qPrintable(main->statusText()));
+        QVERIFY(main->statusText().contains(QStringLiteral("xdg-open")));
+    }
+
+    void commandsWorkOnTheFirstSelectedRowAfterASort()
+    {
+        TestEnv env;
+        Form1 *main = startWith(env, ThreeEntries);
+        main->lstPass_ColumnClick(2); // by password, descending: cy, bob, ann
+        main->lstPass->setSelected(1, true);
+        main->cmdCopy_Click(0);
+        QCOMPARE(env.platform.clipboard, QStringLiteral("cy"));
+        env.platform.answer({MsgResult::Ok});
+        main->cmdDelete_Click();
+        QCOMPARE(env.vaultBytes(), vaultFile({ThreeEntries[1], ThreeEntries[0]}));
+    }
+};
+
+QTEST_MAIN(EntryCommandsTest)
+#include "tst_EntryCommands.moc"
