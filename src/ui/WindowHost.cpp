@@ -44,6 +44,8 @@ void WindowHost::bringForward(Form *window)
         return;
     if (!window->isVisible())
         window->centreOnScreen();
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();

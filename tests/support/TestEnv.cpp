@@ -21,8 +21,17 @@ void typeInto(QWidget *box, const QString &text)
 
 } // namespace
 
+void TestEnv::keepWebViewsOffline()
+{
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                "--disable-gpu --disable-background-networking --disable-component-update "
+                "--proxy-server=127.0.0.1:9");
+}
+
 TestEnv::TestEnv()
 {
+    keepWebViewsOffline();
     platform.folder = folder.path();
     context = std::make_unique<AppContext>(platform);
     // Tests never reach the maker's banner server: this port on this machine

@@ -31,6 +31,9 @@ public:
     // password (creating it when the vault has none), so the main window is complete.
     Form1 *startUnlocked(const QString &masterPassword = QStringLiteral("abcd"));
     Form1 *mainWindow() const;
+    // Web views in tests reach only 127.0.0.1 and file://: every other address
+    // goes to a proxy that is not there. Must run before the first web view.
+    static void keepWebViewsOffline();
     // Lets deferred deletions and queued events run.
     static void settle();
 };

@@ -112,6 +112,7 @@ void WebView::prepareWindowForPages()
     // kinds of widgets in it then: one hidden GPU-drawn widget is enough.
     m_windowPrimer = new QQuickWidget(this);
     m_windowPrimer->setGeometry(0, 0, 0, 0);
+    m_windowPrimer->setFocusPolicy(Qt::NoFocus);
     m_windowPrimer->hide();
 }
 

@@ -111,6 +111,7 @@ void frmWebsite::createBrowser()
     WebBrowser1->setFont(font());
     Twips::place(WebBrowser1, 120, 1140, 6135, 5595);
     WebBrowser1->prepareWindowForPages();
+    WebBrowser1->setFocusPolicy(Qt::StrongFocus); // a tab stop, handing focus on to the page
     connect(WebBrowser1, &WebView::StatusTextChange, this,
             &frmWebsite::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &WebView::DownloadBegin, this, &frmWebsite::WebBrowser1_DownloadBegin);

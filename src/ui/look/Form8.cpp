@@ -75,8 +75,11 @@ void Form8::Form_Load()
     });
 
     runIgnoringErrors([this] { m_helpFileFound = xfileExists::FileExists(helpFilePath()); });
-    if (!m_helpFileFound)
+    if (!m_helpFileFound) {
+        // Nothing to show: do not stay loaded, so a help file put there later is found.
+        m_ctx.windows.Unload(this);
         return;
+    }
     runIgnoringErrors([this] { loadHelpFile(); });
     runIgnoringErrors([this] { modOnTop::SetOnTop(this, true); });
     runIgnoringErrors([this] { takeStoredSetting(); });

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QToolButton>
+#include <cstdlib>
 
 namespace {
 

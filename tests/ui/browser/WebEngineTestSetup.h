@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnv.h"
 #include "platform/QtPlatform.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 // that the web engine starts the same way in tests.
 inline void prepareWebEngine()
 {
+    TestEnv::keepWebViewsOffline();
     platform::allowWebViewsAsRoot();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }

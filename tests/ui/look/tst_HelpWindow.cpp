@@ -241,6 +241,17 @@ private slots:
         QVERIFY(env.platform.messages.empty());
     }
 
+    void helpFileAddedLaterIsShownOnTheNextRequest()
+    {
+        TestEnv env;
+        Form1 *main = env.startUnlocked();
+        main->mnuHelpItem[0]->trigger();
+        QVERIFY(!shownHelp(env));
+        putHelpFile(env);
+        main->mnuHelpItem[0]->trigger();
+        QVERIFY(shownHelp(env));
+    }
+
     void showsTheHelpFileReadOnly()
     {
         TestEnv env;

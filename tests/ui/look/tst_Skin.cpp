@@ -86,6 +86,8 @@ Form *openWindow(TestEnv &env, const QString &name)
         return windows.Find<frmWebsite>();
     }
     if (name == QLatin1String("Form8")) {
+        QFile::copy(QStringLiteral(KEYHOLDER_TEST_DATA "/help/Help.rtf"),
+                    env.folder.filePath(QStringLiteral("Help.rtf")));
         main->mnuHelpItem_Click(0);
         return windows.Find<Form8>();
     }
