@@ -2,7 +2,6 @@
 // back in display order, against the same work on a plain std::vector.
 #include "ui/main/EntryList.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -57,13 +56,3 @@ BENCHMARK(BM_EntryListFillAndRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VectorFillAndRead)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

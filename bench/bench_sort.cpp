@@ -182,13 +182,3 @@ BENCHMARK(BM_SortVectorWithCollator)->DenseRange(1, 3)->Unit(benchmark::kMillise
 BENCHMARK(BM_AddToSortedListAndSave)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -129,5 +129,3 @@ BENCHMARK(Serialize)->Unit(benchmark::kMillisecond);
 BENCHMARK(Write_Baseline_QSaveFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(VaultFile_Write)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Save_SerializeAndWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-BENCHMARK_MAIN();

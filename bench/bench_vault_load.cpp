@@ -192,16 +192,3 @@ BENCHMARK(Load_Baseline_ReadAndDecipher)->Arg(32767)->Arg(200000)->Unit(benchmar
 BENCHMARK(Load_LoadEntriesIntoList)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Save_Baseline_QSaveFile)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Save_SaveVault)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

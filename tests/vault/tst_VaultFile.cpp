@@ -1,5 +1,6 @@
 // data.enc on disk: exact bytes, permissions, and failures that leave the old
 // file as it was.
+#include "FileSizeLimit.h"
 #include "vault/VaultFile.h"
 #include "vault/xfileExists.h"
 
@@ -51,31 +52,6 @@ void verifyError(const QString &error, const QString &path, int systemError)
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
     QVERIFY2(error.contains(qt_error_string(systemError)), qPrintable(error));
 }
-
-#ifdef Q_OS_UNIX
-// Lowers the size any file of this process may reach; root is bound by it too.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-#endif
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The vault between data.enc and the list, through whole starts of the
 // program: the bytes on disk, the status line, and what happens when the file
 // cannot be written or read.
+#include "FileSizeLimit.h"
 #include "TestEnv.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
@@ -84,33 +85,6 @@ QStringList snapshot(const QString &folder)
     entries.sort();
     return entries;
 }
-
-// Files of this process may grow no larger than this, as on a full disk; root too.
-class FileSizeLimit
-{
-public:
-#ifdef Q_OS_UNIX
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-#else
-    explicit FileSizeLimit(qint64) {} // the rows that need it are left out
-#endif
-};
 
 enum class Obstacle { FileSizeLimit, VaultIsAFolder, FolderUnderAFile };
 
