@@ -32,9 +32,11 @@ VaultFormat::Contents storableContents(const QList<QStringView> &texts)
         contents.MasterPassword = texts.value(0).toString();
     for (qsizetype i = 1; i + 2 < texts.size(); i += 3) {
         const VaultEntry entry{texts[i].toString(), texts[i + 1].toString(), texts[i + 2].toString()};
-        const bool storable = VaultFormat::fieldUnstorableReason(entry.Username).isEmpty()
-                && VaultFormat::fieldUnstorableReason(entry.Password).isEmpty()
-                && VaultFormat::fieldUnstorableReason(entry.Location).isEmpty();
+        using VaultFormat::Field;
+        const bool storable =
+                VaultFormat::fieldUnstorableReason(entry.Username, Field::Username).isEmpty()
+                && VaultFormat::fieldUnstorableReason(entry.Password, Field::Password).isEmpty()
+                && VaultFormat::fieldUnstorableReason(entry.Location, Field::Location).isEmpty();
         if (storable)
             contents.Entries.push_back(entry);
     }

@@ -188,15 +188,16 @@ QString unstorableReason(QStringView text)
     return {};
 }
 
-QString fieldUnstorableReason(QStringView field)
+QString fieldUnstorableReason(QStringView text, Field field)
 {
-    if (QString reason = unstorableReason(field); !reason.isEmpty())
+    if (QString reason = unstorableReason(text); !reason.isEmpty())
         return reason;
-    if (field.contains(FieldSeparator))
+    if (text.contains(FieldSeparator))
         return u"it contains \"|||\", which the vault file uses to separate fields"_s;
-    // A '|' at an edge joins the separator beside it, so the split lands one place off.
-    if (field.startsWith(u'|') || field.endsWith(u'|'))
-        return u"it begins or ends with \"|\", which would run into the \"|||\" the vault file puts between fields"_s;
+    // The reader splits at the first "|||": a '|' just before a separator joins
+    // it, so the split lands one place early. A '|' just after one is harmless.
+    if (field != Field::Location && text.endsWith(u'|'))
+        return u"it ends with \"|\", which would run into the \"|||\" the vault file puts after it"_s;
     return {};
 }
 

@@ -38,6 +38,8 @@ QByteArray withFirstMasterPassword(QByteArrayView existingFileBytes, const QStri
 // Empty when the text survives a save and a read unchanged; otherwise why not,
 // worded for the user.
 QString unstorableReason(QStringView text);
-QString fieldUnstorableReason(QStringView field);
+enum class Field { Username, Password, Location };
+// As unstorableReason, and also refuses what would break the split into fields.
+QString fieldUnstorableReason(QStringView text, Field field);
 
 } // namespace VaultFormat

@@ -8,6 +8,7 @@ using namespace Qt::StringLiterals;
 using Entries = std::vector<VaultEntry>;
 
 Q_DECLARE_METATYPE(VaultFormat::Contents)
+Q_DECLARE_METATYPE(VaultFormat::Field)
 
 namespace QTest {
 template<>
@@ -69,6 +70,8 @@ private slots:
     void unstorableReason();
     void fieldUnstorableReason_data();
     void fieldUnstorableReason();
+    void acceptedFieldsWithBarsReadBack_data();
+    void acceptedFieldsWithBarsReadBack();
 };
 
 void tst_VaultFormat::fixedFiles()
@@ -301,36 +304,68 @@ void tst_VaultFormat::unstorableReason()
     QFETCH(QString, reason);
 
     QCOMPARE(VaultFormat::unstorableReason(text), reason);
-    QCOMPARE(VaultFormat::fieldUnstorableReason(text).isEmpty(), reason.isEmpty() && !text.contains(u'|'));
+    QCOMPARE(VaultFormat::fieldUnstorableReason(text, VaultFormat::Field::Location).isEmpty(),
+             reason.isEmpty() && !text.contains(u"|||"));
 }
 
 void tst_VaultFormat::fieldUnstorableReason_data()
 {
-    QTest::addColumn<QString>("field");
+    using VaultFormat::Field;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Field>("field");
     QTest::addColumn<QString>("reason");
 
     const QString separatorReason = u"it contains \"|||\", which the vault file uses to separate fields"_s;
-    const QString edgeReason =
-            u"it begins or ends with \"|\", which would run into the \"|||\" the vault file puts between fields"_s;
+    const QString endReason =
+            u"it ends with \"|\", which would run into the \"|||\" the vault file puts after it"_s;
 
-    QTest::newRow("two bars inside") << u"a||b"_s << QString();
-    QTest::newRow("one bar inside") << u"a|b"_s << QString();
-    QTest::newRow("separator") << u"a|||b"_s << separatorReason;
-    QTest::newRow("separator alone") << u"|||"_s << separatorReason;
-    QTest::newRow("four bars") << u"x||||y"_s << separatorReason;
-    QTest::newRow("bar at the end") << u"ab|"_s << edgeReason;
-    QTest::newRow("bar at the start") << u"|ab"_s << edgeReason;
-    QTest::newRow("two bars alone") << u"||"_s << edgeReason;
-    QTest::newRow("character reason first") << u"|||中"_s
+    QTest::newRow("two bars inside") << u"a||b"_s << Field::Username << QString();
+    QTest::newRow("one bar inside") << u"a|b"_s << Field::Password << QString();
+    QTest::newRow("separator") << u"a|||b"_s << Field::Username << separatorReason;
+    QTest::newRow("separator alone") << u"|||"_s << Field::Location << separatorReason;
+    QTest::newRow("four bars") << u"x||||y"_s << Field::Password << separatorReason;
+    QTest::newRow("username ends in a bar") << u"ab|"_s << Field::Username << endReason;
+    QTest::newRow("password ends in a bar") << u"ab|"_s << Field::Password << endReason;
+    QTest::newRow("two bars alone") << u"||"_s << Field::Password << endReason;
+    QTest::newRow("location ends in a bar") << u"ab|"_s << Field::Location << QString();
+    QTest::newRow("username starts with a bar") << u"|ab"_s << Field::Username << QString();
+    QTest::newRow("password starts with bars") << u"||ab"_s << Field::Password << QString();
+    QTest::newRow("location starts with bars") << u"||ab"_s << Field::Location << QString();
+    QTest::newRow("character reason first") << u"|||中"_s << Field::Location
             << u"it contains the character \"中\" (U+4E2D), which the vault file cannot store"_s;
 }
 
 void tst_VaultFormat::fieldUnstorableReason()
 {
-    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(VaultFormat::Field, field);
     QFETCH(QString, reason);
 
-    QCOMPARE(VaultFormat::fieldUnstorableReason(field), reason);
+    QCOMPARE(VaultFormat::fieldUnstorableReason(text, field), reason);
+}
+
+// What the refusals promise: every field they let through reads back as it was.
+void tst_VaultFormat::acceptedFieldsWithBarsReadBack_data()
+{
+    QTest::addColumn<QString>("username");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("location");
+    QTest::newRow("bars leading everywhere") << u"|u"_s << u"||p"_s << u"||l"_s;
+    QTest::newRow("bars inside") << u"u||v"_s << u"p|q"_s << u"l||"_s;
+    QTest::newRow("location of bars") << u"u"_s << u"p"_s << u"||"_s;
+}
+
+void tst_VaultFormat::acceptedFieldsWithBarsReadBack()
+{
+    QFETCH(QString, username);
+    QFETCH(QString, password);
+    QFETCH(QString, location);
+    using VaultFormat::Field;
+    QVERIFY(VaultFormat::fieldUnstorableReason(username, Field::Username).isEmpty());
+    QVERIFY(VaultFormat::fieldUnstorableReason(password, Field::Password).isEmpty());
+    QVERIFY(VaultFormat::fieldUnstorableReason(location, Field::Location).isEmpty());
+    const std::vector<VaultEntry> entries{{username, password, location}};
+    QCOMPARE(VaultFormat::parse(VaultFormat::serialize(u"pw"_s, entries)).Entries, entries);
 }
 
 QTEST_APPLESS_MAIN(tst_VaultFormat)

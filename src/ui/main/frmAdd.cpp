@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -158,10 +159,13 @@ bool frmAdd::acceptTyped(const VaultEntry &entry)
         m_ctx.MsgBox(QStringLiteral("You must enter a password"), platform::MsgButtons::Ok, error);
         return false;
     }
-    const std::pair<const char *, const QString *> fields[] = {
-        {"Username", &entry.Username}, {"Password", &entry.Password}, {"Website", &entry.Location}};
-    for (const auto &[box, text] : fields) {
-        const QString reason = VaultFormat::fieldUnstorableReason(*text);
+    using VaultFormat::Field;
+    const std::tuple<const char *, const QString *, Field> fields[] = {
+        {"Username", &entry.Username, Field::Username},
+        {"Password", &entry.Password, Field::Password},
+        {"Website", &entry.Location, Field::Location}};
+    for (const auto &[box, text, field] : fields) {
+        const QString reason = VaultFormat::fieldUnstorableReason(*text, field);
         if (!reason.isEmpty()) {
             m_ctx.MsgBox(QStringLiteral("The text in the %1 box cannot be saved: %2.")
                                  .arg(QLatin1String(box), reason),
