@@ -87,8 +87,12 @@ void EntryListModel::append(std::vector<VaultEntry> entries)
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
-    m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
-                  std::make_move_iterator(entries.end()));
+    // Filling the empty list at unlock takes the rows over whole, without a copy.
+    if (m_rows.empty())
+        m_rows = std::move(entries);
+    else
+        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
+                      std::make_move_iterator(entries.end()));
     endInsertRows();
     if (m_sorted)
         sortRows();
