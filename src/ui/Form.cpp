@@ -38,19 +38,29 @@ void Form::setClientSizeTwips(int width, int height)
     m_layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+int Form::ScaleWidth() const
+{
+    return m_clientWidth > 0 ? m_clientWidth : Twips::fromPixels(m_client->width());
+}
+
+int Form::ScaleHeight() const
+{
+    return m_clientHeight > 0 ? m_clientHeight : Twips::fromPixels(m_client->height());
+}
+
 int Form::WidthTwips() const
 {
-    return m_clientWidth + NonClientWidth;
+    return ScaleWidth() + NonClientWidth;
 }
 
 int Form::HeightTwips() const
 {
-    return m_clientHeight + NonClientHeight;
+    return ScaleHeight() + NonClientHeight;
 }
 
 void Form::setHeightTwips(int height)
 {
-    setClientSizeTwips(m_clientWidth, height - NonClientHeight);
+    setClientSizeTwips(ScaleWidth(), height - NonClientHeight);
 }
 
 void Form::centreOnScreen()

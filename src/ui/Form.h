@@ -30,8 +30,9 @@ public:
 
     // Fixed-size windows: the client area in twips, the window fitted around it.
     void setClientSizeTwips(int width, int height);
-    int ScaleWidth() const { return m_clientWidth; }
-    int ScaleHeight() const { return m_clientHeight; }
+    // Client size in twips: as designed for fixed-size windows, as it is now for sizable ones.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
     // Outer size in twips, as the window's Width and Height.
     int WidthTwips() const;
     int HeightTwips() const;
@@ -50,7 +51,7 @@ private:
     QVBoxLayout *m_layout = nullptr;
     QWidget *m_client = nullptr;
     QMenuBar *m_menuBar = nullptr;
-    int m_clientWidth = 0;
+    int m_clientWidth = 0; // 0 until the window is given a fixed size
     int m_clientHeight = 0;
     bool m_unloading = false;
 };

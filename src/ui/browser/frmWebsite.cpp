@@ -181,16 +181,6 @@ BrowserLayout frmWebsite::layoutFor(float W, float H) const
     return layout;
 }
 
-float frmWebsite::outerWidthTwips() const
-{
-    return static_cast<float>(Twips::fromPixels(width()) + NonClientWidth);
-}
-
-float frmWebsite::outerHeightTwips() const
-{
-    return static_cast<float>(Twips::fromPixels(height()) + NonClientHeight);
-}
-
 void frmWebsite::applyLayout(const BrowserLayout &layout)
 {
     StatusBar1->setPanelWidth(1, whole(layout.panel1Width));
@@ -207,14 +197,13 @@ void frmWebsite::Form_Resize()
 {
     // The status bar keeps to the bottom of the window by itself.
     const int statusBarHeight = Twips::rect(StatusBar1).height();
-    Twips::place(StatusBar1, 0, Twips::fromPixels(client()->height()) - statusBarHeight,
-                 Twips::fromPixels(client()->width()), statusBarHeight);
-    applyLayout(layoutFor(outerWidthTwips(), outerHeightTwips()));
+    Twips::place(StatusBar1, 0, ScaleHeight() - statusBarHeight, ScaleWidth(), statusBarHeight);
+    applyLayout(layoutFor(static_cast<float>(WidthTwips()), static_cast<float>(HeightTwips())));
 }
 
 void frmWebsite::Form_Paint()
 {
-    applyLayout(layoutFor(outerWidthTwips(), outerHeightTwips()));
+    applyLayout(layoutFor(static_cast<float>(WidthTwips()), static_cast<float>(HeightTwips())));
 }
 
 void frmWebsite::resizeEvent(QResizeEvent *event)

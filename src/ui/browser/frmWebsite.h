@@ -45,9 +45,6 @@ public:
     // The layout for a window of this outer size (twips), from the designed
     // lefts and tops; negative results are turned positive, never clamped.
     BrowserLayout layoutFor(float W, float H) const;
-    // The window's outer size in twips: the client area plus caption and borders.
-    float outerWidthTwips() const;
-    float outerHeightTwips() const;
 
     void Command3_Click();
     void Command4_Click();

@@ -115,12 +115,6 @@ int EntryList::firstSelectedPosition() const
     return first;
 }
 
-void EntryList::setSortOrder(int order)
-{
-    m_model.setSortOrder(order);
-    showSortIndicator();
-}
-
 void EntryList::setSortSettings(bool sorted, int column, int order)
 {
     m_model.setSortSettings(sorted, column, order);

@@ -40,9 +40,9 @@ public:
     bool Sorted() const { return m_model.Sorted(); }
     int SortKey() const { return m_model.SortKey(); }
     int SortOrder() const { return m_model.SortOrder(); }
-    void setSorted(bool sorted) { m_model.setSorted(sorted); }
-    void setSortKey(int column) { m_model.setSortKey(column); }
-    void setSortOrder(int order);
+    void setSorted(bool sorted) { setSortSettings(sorted, SortKey(), SortOrder()); }
+    void setSortKey(int column) { setSortSettings(Sorted(), column, SortOrder()); }
+    void setSortOrder(int order) { setSortSettings(Sorted(), SortKey(), order); }
     void setSortSettings(bool sorted, int column, int order);
 
 signals:

@@ -104,19 +104,21 @@ int EntryListModel::replace(int row, const VaultEntry &entry)
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     if (!m_sorted)
         return row;
-    // Take it out and put it back where the order wants it.
-    VaultEntry moved = std::move(m_rows[static_cast<size_t>(row)]);
-    m_rows.erase(m_rows.begin() + row);
-    const int target = sortedInsertRow(moved);
-    m_rows.insert(m_rows.begin() + row, std::move(moved));
-    if (target != row) {
-        const int destination = target > row ? target + 1 : target;
-        beginMoveRows({}, row, row, {}, destination);
-        VaultEntry again = std::move(m_rows[static_cast<size_t>(row)]);
-        m_rows.erase(m_rows.begin() + row);
-        m_rows.insert(m_rows.begin() + target, std::move(again));
-        endMoveRows();
-    }
+    // The other rows are still in order: find the row's place among them.
+    const auto less = [this](const VaultEntry &a, const VaultEntry &b) { return lessInOrder(a, b); };
+    const auto at = m_rows.begin() + row;
+    const bool movesUp = row > 0 && lessInOrder(*at, *(at - 1));
+    const int target = movesUp
+            ? static_cast<int>(std::upper_bound(m_rows.begin(), at, *at, less) - m_rows.begin())
+            : static_cast<int>(std::upper_bound(at + 1, m_rows.end(), *at, less) - m_rows.begin()) - 1;
+    if (target == row)
+        return row;
+    beginMoveRows({}, row, row, {}, target > row ? target + 1 : target);
+    if (target < row)
+        std::rotate(m_rows.begin() + target, at, at + 1);
+    else
+        std::rotate(at, at + 1, m_rows.begin() + target + 1);
+    endMoveRows();
     return target;
 }
 
@@ -132,33 +134,6 @@ void EntryListModel::clear()
     beginResetModel();
     m_rows.clear();
     endResetModel();
-}
-
-void EntryListModel::setSorted(bool sorted)
-{
-    if (m_sorted == sorted)
-        return;
-    m_sorted = sorted;
-    if (m_sorted)
-        sortRows();
-}
-
-void EntryListModel::setSortKey(int column)
-{
-    if (m_sortKey == column)
-        return;
-    m_sortKey = column;
-    if (m_sorted)
-        sortRows();
-}
-
-void EntryListModel::setSortOrder(int order)
-{
-    if (m_sortOrder == order)
-        return;
-    m_sortOrder = order;
-    if (m_sorted)
-        sortRows();
 }
 
 void EntryListModel::setSortSettings(bool sorted, int column, int order)

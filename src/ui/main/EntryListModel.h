@@ -38,9 +38,6 @@ public:
     bool Sorted() const { return m_sorted; }
     int SortKey() const { return m_sortKey; }
     int SortOrder() const { return m_sortOrder; }
-    void setSorted(bool sorted);
-    void setSortKey(int column);
-    void setSortOrder(int order);
     // Changes the three settings together, so the rows are reordered at most once.
     void setSortSettings(bool sorted, int column, int order);
 
