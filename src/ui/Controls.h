@@ -30,6 +30,9 @@ inline constexpr const char *Frame = "Frame";
 inline constexpr const char *RichTextBox = "RichTextBox";
 } // namespace Kind
 
+// The character code of Enter, as the windows' key handlers receive it.
+inline constexpr int EnterKeyAscii = 13;
+
 void setKind(QWidget *control, const char *kindName);
 QString kindName(const QWidget *control);
 

@@ -77,8 +77,8 @@ void frmPass::createControls()
 
     connect(cmdOK, &QPushButton::clicked, this, &frmPass::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPass::cmdCancel_Click);
-    connect(txtPass, &QLineEdit::returnPressed, this, [this] { txtPass_KeyPress(EnterKey); });
-    connect(txtPass2, &QLineEdit::returnPressed, this, [this] { txtPass2_KeyPress(EnterKey); });
+    connect(txtPass, &QLineEdit::returnPressed, this, [this] { txtPass_KeyPress(Controls::EnterKeyAscii); });
+    connect(txtPass2, &QLineEdit::returnPressed, this, [this] { txtPass2_KeyPress(Controls::EnterKeyAscii); });
 }
 
 void frmPass::setTabOrder()
@@ -159,13 +159,13 @@ void frmPass::Timer1_Timer()
 
 void frmPass::txtPass_KeyPress(int KeyAscii)
 {
-    if (KeyAscii == EnterKey)
+    if (KeyAscii == Controls::EnterKeyAscii)
         cmdOK_Click();
 }
 
 void frmPass::txtPass2_KeyPress(int KeyAscii)
 {
-    if (KeyAscii == EnterKey)
+    if (KeyAscii == Controls::EnterKeyAscii)
         cmdOK_Click();
 }
 

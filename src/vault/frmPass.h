@@ -20,7 +20,6 @@ public:
     static constexpr int TimerInterval = 100;
     static constexpr int AllowedTries = 3;
     static constexpr int MinimumLength = 4;
-    static constexpr int EnterKey = 13;
 
     explicit frmPass(AppContext &context);
 

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int KeyEnter = 13;
-
 // Twips are kept as floats in the arithmetic; a control takes the nearest whole twip.
 int whole(float twips)
 {
@@ -101,7 +99,7 @@ void frmWebsite::createNavigation()
     connect(Command5, &QToolButton::clicked, this, &frmWebsite::Command5_Click);
     connect(Command6, &QToolButton::clicked, this, &frmWebsite::Command6_Click);
     connect(Command7, &QToolButton::clicked, this, &frmWebsite::Command7_Click);
-    connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(KeyEnter); });
+    connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(Controls::EnterKeyAscii); });
 }
 
 void frmWebsite::createBrowser()
@@ -245,7 +243,7 @@ void frmWebsite::Command7_Click()
 
 void frmWebsite::Text1_KeyPress(int KeyAscii)
 {
-    if (KeyAscii == KeyEnter)
+    if (KeyAscii == Controls::EnterKeyAscii)
         Command3_Click();
 }
 

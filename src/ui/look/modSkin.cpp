@@ -22,15 +22,15 @@ enum class Colouring { None, Background, BackgroundAndText, Panel };
 
 Colouring colouringOf(const QString &kind)
 {
-    static const QStringList fields{
-        QStringLiteral("TextBox"),     QStringLiteral("ComboBox"),     QStringLiteral("FileListBox"),
-        QStringLiteral("DirListBox"),  QStringLiteral("DriveListBox"), QStringLiteral("ListBox"),
-        QStringLiteral("ListView")};
-    if (kind == QLatin1String("CommandButton"))
+    using namespace Controls::Kind;
+    static const QStringList fields{QLatin1String(TextBox), u"ComboBox"_qs, u"FileListBox"_qs,
+                                    u"DirListBox"_qs, u"DriveListBox"_qs, u"ListBox"_qs,
+                                    QLatin1String(ListView)};
+    if (kind == QLatin1String(CommandButton))
         return Colouring::Background;
     if (fields.contains(kind, Qt::CaseSensitive))
         return Colouring::BackgroundAndText;
-    if (kind == QLatin1String("PictureBox"))
+    if (kind == QLatin1String(PictureBox))
         return Colouring::Panel;
     return Colouring::None;
 }

@@ -8,7 +8,6 @@
 #include "vault/VaultFormat.h"
 #include "vault/modGlobals.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -25,15 +24,6 @@ QLabel *skinLabel(QWidget *parent, const QString &name, const QString &caption, 
     QLabel *label = Controls::label(parent, name, caption, twips, Controls::Kind::SkinLabel);
     label->setFont(Controls::verdana(8.25, true));
     return label;
-}
-
-// The character code a key press types, as the key handlers see it.
-int keyAsciiOf(const QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        return 13;
-    const QString text = event->text();
-    return text.isEmpty() ? 0 : text.at(0).unicode();
 }
 
 } // namespace
@@ -78,7 +68,8 @@ void frmAdd::createControls()
 
     connect(cmdAdd, &QToolButton::clicked, this, &frmAdd::cmdAdd_Click);
     connect(cmdDelete, &QToolButton::clicked, this, &frmAdd::cmdDelete_Click);
-    txtWebsite->installEventFilter(this);
+    connect(txtWebsite, &QLineEdit::returnPressed, this,
+            [this] { txtWebsite_KeyPress(Controls::EnterKeyAscii); });
 }
 
 void frmAdd::openForRequest(AppContext &context)
@@ -221,13 +212,6 @@ void frmAdd::cmdDelete_Click()
 
 void frmAdd::txtWebsite_KeyPress(int keyAscii)
 {
-    if (keyAscii == 13)
+    if (keyAscii == Controls::EnterKeyAscii)
         cmdAdd_Click();
-}
-
-bool frmAdd::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == txtWebsite && event->type() == QEvent::KeyPress)
-        txtWebsite_KeyPress(keyAsciiOf(static_cast<QKeyEvent *>(event)));
-    return Form::eventFilter(watched, event);
 }

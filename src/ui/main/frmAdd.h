@@ -41,7 +41,6 @@ public:
     QLineEdit *txtWebsite = nullptr;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
