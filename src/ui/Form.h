@@ -22,8 +22,6 @@ public:
 
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
-    // False keeps a request to show the window from taking effect.
-    virtual bool canShow() const { return true; }
 
     QWidget *client() const { return m_client; }
     QMenuBar *menuBar();

@@ -40,8 +40,6 @@ void WindowHost::EndProgram()
 
 void WindowHost::bringForward(Form *window)
 {
-    if (!window->canShow())
-        return;
     if (!window->isVisible())
         window->centreOnScreen();
     if (window->isMinimized())

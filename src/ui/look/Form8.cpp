@@ -74,8 +74,9 @@ void Form8::Form_Load()
             modSkin::SkinForm(m_ctx, this);
     });
 
-    runIgnoringErrors([this] { m_helpFileFound = xfileExists::FileExists(helpFilePath()); });
-    if (!m_helpFileFound) {
+    bool helpFileFound = false;
+    runIgnoringErrors([&] { helpFileFound = xfileExists::FileExists(helpFilePath()); });
+    if (!helpFileFound) {
         // Nothing to show: do not stay loaded, so a help file put there later is found.
         m_ctx.windows.Unload(this);
         return;

@@ -14,9 +14,8 @@ class Form8 : public Form
 public:
     explicit Form8(AppContext &context);
 
+    // Without a help file the window unloads itself at once, so nothing shows.
     void Form_Load() override;
-    // Without a help file the window stays hidden, whoever asks to show it.
-    bool canShow() const override { return m_helpFileFound; }
 
     // Stores the box's value at once, on every change.
     void Check1_Click();
@@ -33,6 +32,4 @@ private:
     void takeStoredSetting();
     void setCheck1Value(int value);
     void Check1_UserClicked();
-
-    bool m_helpFileFound = false;
 };
