@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+#include <variant>
+
+// What went wrong, as a sentence for the user that ends with the system's reason.
+struct Error
+{
+    QString message;
+};
+
+// The outcome of a vault operation: its value, or the error that stopped it.
+template <class T = void>
+class [[nodiscard]] Result
+{
+public:
+    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
+
+    bool ok() const { return m_state.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    const T &value() const & { return std::get<0>(m_state); }
+    T &value() & { return std::get<0>(m_state); }
+    T &&value() && { return std::get<0>(std::move(m_state)); }
+    const T *operator->() const { return &value(); }
+    T *operator->() { return &value(); }
+
+    const QString &error() const { return std::get<1>(m_state).message; }
+
+private:
+    std::variant<T, Error> m_state;
+};
+
+template <>
+class [[nodiscard]] Result<void>
+{
+public:
+    Result() = default;
+    Result(Error error) : m_error(std::move(error.message)), m_failed(true) {}
+
+    bool ok() const { return !m_failed; }
+    explicit operator bool() const { return ok(); }
+    const QString &error() const { return m_error; }
+
+private:
+    QString m_error;
+    bool m_failed = false;
+};
