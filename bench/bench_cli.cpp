@@ -1,0 +1,101 @@
+// keyholder-cli list on a large vault, beside the floor for any reader of it:
+// reading the file and deciphering each line to a string, in this program.
+#include "vault/ToggleHighBits.h"
+#include "vault/VaultFormat.h"
+#include "vault/Windows1252.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Master = u"master password"_s;
+
+struct VaultOnDisk
+{
+    QTemporaryDir folder;
+    qint64 size = 0;
+    QString path() const { return folder.filePath(u"data.enc"_s); }
+};
+
+const VaultOnDisk &vaultOf(int count)
+{
+    static std::map<int, std::unique_ptr<VaultOnDisk>> vaults;
+    auto &vault = vaults[count];
+    if (!vault) {
+        vault = std::make_unique<VaultOnDisk>();
+        std::vector<VaultEntry> entries;
+        entries.reserve(size_t(count));
+        for (int i = 0; i < count; ++i)
+            entries.push_back({u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
+                               u"https://www.example.com/login/%1"_s.arg(i)});
+        const QByteArray bytes = VaultFormat::serialize(Master, entries);
+        QFile file(vault->path());
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the benchmark vault");
+        vault->size = bytes.size();
+    }
+    return *vault;
+}
+
+void setCounters(benchmark::State &state, int count)
+{
+    state.SetBytesProcessed(int64_t(state.iterations()) * vaultOf(count).size);
+    state.SetItemsProcessed(int64_t(state.iterations()) * count);
+}
+
+QList<QString> readLinesDeciphered(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    QByteArrayView rest = bytes;
+    QList<QString> lines;
+    while (!rest.isEmpty()) {
+        const qsizetype end = rest.indexOf("\r\n");
+        const QByteArrayView line = end < 0 ? rest : rest.first(end);
+        lines.append(Windows1252::decode(ToggleHighBitsBytes(line)));
+        rest = rest.sliced(end < 0 ? rest.size() : end + 2);
+    }
+    return lines;
+}
+
+void Cli_Baseline_ReadAndDecipher(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readLinesDeciphered(vault.path()));
+    setCounters(state, count);
+}
+
+// The whole program as a user runs it: start, unlock, print every entry.
+void Cli_List(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    for (auto _ : state) {
+        QProcess cli;
+        cli.setStandardOutputFile(QProcess::nullDevice());
+        cli.start(QStringLiteral(KEYHOLDER_CLI), {u"--vault"_s, vault.path(), u"--password-stdin"_s, u"list"_s});
+        cli.write(Master.toUtf8() + '\n');
+        cli.closeWriteChannel();
+        if (!cli.waitForFinished(-1) || cli.exitCode() != 0)
+            state.SkipWithError(qPrintable(u"keyholder-cli failed: "_s + QString::fromUtf8(cli.readAllStandardError())));
+    }
+    setCounters(state, count);
+}
+
+} // namespace
+
+BENCHMARK(Cli_Baseline_ReadAndDecipher)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Cli_List)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();

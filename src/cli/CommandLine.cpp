@@ -1,0 +1,194 @@
+#include "CommandLine.h"
+
+#include <QHash>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Command = Invocation::Command;
+
+struct CommandInfo
+{
+    Command command;
+    int positionals;
+    QStringList options; // the options the command takes, besides the global ones
+};
+
+const QHash<QString, CommandInfo> &commands()
+{
+    static const QHash<QString, CommandInfo> table{
+        {u"list"_s, {Command::List, 0, {u"--show-passwords"_s}}},
+        {u"show"_s, {Command::Show, 1, {}}},
+        {u"add"_s, {Command::Add, 2, {}}},
+        {u"edit"_s, {Command::Edit, 1, {u"--username"_s, u"--location"_s, u"--password"_s}}},
+        {u"remove"_s, {Command::Remove, 1, {}}},
+        {u"export"_s, {Command::Export, -1, {u"--format"_s}}},
+        {u"import"_s, {Command::Import, 1, {u"--format"_s, u"--skip-invalid"_s}}},
+        {u"create"_s, {Command::Create, 0, {}}},
+        {u"help"_s, {Command::Help, 0, {}}},
+    };
+    return table;
+}
+
+bool takesValue(const QString &option)
+{
+    return option == u"--vault" || option == u"--format" || option == u"--username"
+            || option == u"--location";
+}
+
+class Parser
+{
+public:
+    explicit Parser(const QStringList &arguments) : m_arguments(arguments) {}
+
+    std::variant<Invocation, CommandLine::UsageError> run()
+    {
+        if (!split())
+            return CommandLine::UsageError{m_error};
+        if (m_commandName.isEmpty() && !m_options.contains(u"--help"_s))
+            return CommandLine::UsageError{u"no command given"_s};
+        if (m_options.contains(u"--help"_s))
+            return Invocation{};
+        const auto found = commands().constFind(m_commandName);
+        if (found == commands().cend())
+            return CommandLine::UsageError{u"unknown command \"%1\""_s.arg(m_commandName)};
+        if (!fill(*found))
+            return CommandLine::UsageError{m_error};
+        return m_invocation;
+    }
+
+private:
+    // Options may come anywhere; the first plain word is the command.
+    bool split()
+    {
+        for (qsizetype i = 0; i < m_arguments.size(); ++i) {
+            const QString &argument = m_arguments[i];
+            if (!argument.startsWith(u"--") || argument == u"--") {
+                if (m_commandName.isEmpty())
+                    m_commandName = argument;
+                else
+                    m_positionals.append(argument);
+                continue;
+            }
+            if (takesValue(argument)) {
+                if (++i == m_arguments.size())
+                    return fail(u"%1 needs a value"_s.arg(argument));
+                m_options.insert(argument, m_arguments[i]);
+            } else {
+                m_options.insert(argument, QString());
+            }
+        }
+        return true;
+    }
+
+    bool fill(const CommandInfo &info)
+    {
+        Invocation &inv = m_invocation;
+        inv.command = info.command;
+        inv.vaultPath = m_options.take(u"--vault"_s);
+        inv.passwordStdin = m_options.remove(u"--password-stdin"_s);
+        for (auto it = m_options.cbegin(); it != m_options.cend(); ++it) {
+            if (!info.options.contains(it.key()))
+                return fail(u"%1 does not take %2"_s.arg(m_commandName, it.key()));
+        }
+        const int wanted = info.positionals < 0 ? int(std::min<qsizetype>(m_positionals.size(), 1))
+                                                : info.positionals;
+        if (m_positionals.size() != wanted)
+            return fail(u"%1 takes %2 argument(s)"_s.arg(m_commandName).arg(info.positionals < 0 ? u"0 or 1"_s : QString::number(wanted)));
+
+        switch (info.command) {
+        case Command::Show:
+        case Command::Edit:
+        case Command::Remove: {
+            bool number = false;
+            inv.entryNumber = m_positionals[0].toInt(&number);
+            if (!number || inv.entryNumber < 1)
+                return fail(u"\"%1\" is not an entry number"_s.arg(m_positionals[0]));
+            break;
+        }
+        case Command::Add:
+            inv.username = m_positionals[0];
+            inv.location = m_positionals[1];
+            break;
+        case Command::Export:
+            inv.file = m_positionals.value(0);
+            if (m_options.contains(u"--format"_s) && m_options.value(u"--format"_s) != u"csv")
+                return fail(u"export writes --format csv only"_s);
+            break;
+        case Command::Import: {
+            inv.file = m_positionals[0];
+            const auto format = VaultCsv::formatNamed(m_options.value(u"--format"_s, u"auto"_s));
+            if (!format)
+                return fail(u"--format is one of %1"_s.arg(VaultCsv::formatNames().join(u", ")));
+            inv.importFormat = *format;
+            inv.skipInvalid = m_options.contains(u"--skip-invalid"_s);
+            break;
+        }
+        default:
+            break;
+        }
+        inv.showPasswords = m_options.contains(u"--show-passwords"_s);
+        if (m_options.contains(u"--username"_s))
+            inv.newUsername = m_options.value(u"--username"_s);
+        if (m_options.contains(u"--location"_s))
+            inv.newLocation = m_options.value(u"--location"_s);
+        inv.newPassword = m_options.contains(u"--password"_s);
+        if (inv.command == Command::Edit && !inv.newUsername && !inv.newLocation && !inv.newPassword)
+            return fail(u"edit needs --username, --location or --password"_s);
+        return true;
+    }
+
+    bool fail(const QString &message)
+    {
+        m_error = message;
+        return false;
+    }
+
+    const QStringList &m_arguments;
+    QString m_commandName;
+    QStringList m_positionals;
+    QHash<QString, QString> m_options;
+    Invocation m_invocation;
+    QString m_error;
+};
+
+} // namespace
+
+bool Invocation::writes() const
+{
+    return command == Command::Add || command == Command::Edit || command == Command::Remove
+            || command == Command::Import || command == Command::Create;
+}
+
+namespace CommandLine {
+
+std::variant<Invocation, UsageError> parse(const QStringList &arguments)
+{
+    return Parser(arguments).run();
+}
+
+QString usage()
+{
+    return uR"(Usage: keyholder-cli [--vault FILE] [--password-stdin] COMMAND [ARGS]
+
+Commands:
+  list [--show-passwords]      one line per entry: username TAB location
+                               (username TAB password TAB location with --show-passwords)
+  show N                       entry N, numbered as list counts from 1
+  add USERNAME LOCATION        a new entry; its password is asked for
+  edit N [--username TEXT] [--location TEXT] [--password]
+                               changes entry N; --password asks for a new password
+  remove N                     deletes entry N
+  export [--format csv] [FILE] all entries as CSV, to standard output without FILE
+  import FILE [--format auto|keyholder|keepassxc|bitwarden|chrome|firefox] [--skip-invalid]
+                               adds the entries of a CSV export
+  create                       sets the master password of a new vault
+
+The master password is read from the terminal without echo, or with --password-stdin as
+one line from standard input (add and edit then read the entry's password from the next line).
+Exit status: 0 success, 1 error, 2 usage error.
+)"_s;
+}
+
+} // namespace CommandLine

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "vault/VaultCsv.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+// What the user asked for: keyholder-cli [--vault FILE] [--password-stdin] COMMAND [ARGS].
+struct Invocation
+{
+    enum class Command { Help, List, Show, Add, Edit, Remove, Export, Import, Create };
+
+    Command command = Command::Help;
+    QString vaultPath; // empty: the default vault
+    bool passwordStdin = false;
+
+    int entryNumber = 0; // show, edit, remove: 1-based, as list counts
+    QString username, location; // add
+    std::optional<QString> newUsername, newLocation; // edit
+    bool newPassword = false; // edit
+    bool showPasswords = false; // list
+    QString file; // export (empty: standard output), import
+    VaultCsv::Format importFormat = VaultCsv::Format::Auto;
+    bool skipInvalid = false; // import
+
+    bool writes() const;
+};
+
+namespace CommandLine {
+
+struct UsageError
+{
+    QString message;
+};
+
+// The arguments after the program name.
+std::variant<Invocation, UsageError> parse(const QStringList &arguments);
+
+QString usage();
+
+} // namespace CommandLine

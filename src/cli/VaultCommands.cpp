@@ -1,0 +1,308 @@
+#include "VaultCommands.h"
+
+#include "Console.h"
+#include "vault/VaultCsv.h"
+#include "vault/VaultFormat.h"
+#include "InterimSession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Command = Invocation::Command;
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// A change that reached the disk, or why it did not.
+Result<void> saved(const VaultSession &session, const Result<VaultSession::SaveStatus> &outcome)
+{
+    if (!outcome)
+        return Error{outcome.error()};
+    if (outcome.value() == VaultSession::SaveStatus::Conflict)
+        return Error{u"Nothing was saved: %1"_s.arg(session.conflictReason())};
+    return {};
+}
+
+// The rules the entry editor applies to what is typed.
+Result<void> checkTyped(const VaultEntry &entry)
+{
+    if (entry.Username.isEmpty())
+        return Error{u"You must enter a username"_s};
+    if (entry.Password.isEmpty())
+        return Error{u"You must enter a password"_s};
+    using VaultFormat::Field;
+    const std::array<std::tuple<QLatin1StringView, const QString *, Field>, 3> fields{{
+        {"username"_L1, &entry.Username, Field::Username},
+        {"password"_L1, &entry.Password, Field::Password},
+        {"location"_L1, &entry.Location, Field::Location}}};
+    for (const auto &[name, text, field] : fields) {
+        if (const QString reason = VaultFormat::fieldUnstorableReason(*text, field); !reason.isEmpty())
+            return Error{u"The %1 cannot be saved: %2."_s.arg(name, reason)};
+    }
+    return {};
+}
+
+Result<void> writeFile(const QString &path, const QByteArray &bytes)
+{
+    const bool isNew = !QFileInfo::exists(path);
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly)
+            && (!isNew || file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            && file.write(bytes) == bytes.size() && file.commit();
+    if (!written)
+        return Error{u"Could not write \"%1\": %2"_s.arg(native(path), file.errorString())};
+    return {};
+}
+
+Result<QByteArray> readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Error{u"Could not open \"%1\": %2"_s.arg(native(path), file.errorString())};
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Error{u"Could not read \"%1\": %2"_s.arg(native(path), file.errorString())};
+    return bytes;
+}
+
+} // namespace
+
+VaultCommands::VaultCommands(const Invocation &invocation, Console &console)
+    : m_invocation(invocation), m_console(console),
+      m_vaultPath(invocation.vaultPath.isEmpty()
+                          ? QDir(QCoreApplication::applicationDirPath()).filePath(u"data.enc"_s)
+                          : invocation.vaultPath)
+{
+}
+
+int VaultCommands::run()
+{
+    const Result<void> done = execute();
+    if (done)
+        return 0;
+    m_console.err(u"keyholder-cli: %1\n"_s.arg(done.error()));
+    return 1;
+}
+
+Result<void> VaultCommands::execute()
+{
+    VaultSession session(m_vaultPath);
+    if (m_invocation.command == Command::Create)
+        return create(session);
+    if (Result<void> opened = openSession(session); !opened)
+        return opened;
+    if (Result<void> unlocked = unlock(session); !unlocked)
+        return unlocked;
+
+    switch (m_invocation.command) {
+    case Command::List: return list(session);
+    case Command::Show: return show(session);
+    case Command::Add: return add(session);
+    case Command::Edit: return edit(session);
+    case Command::Remove: return remove(session);
+    case Command::Export: return exportCsv(session);
+    case Command::Import: return importCsv(session);
+    case Command::Create:
+    case Command::Help: break;
+    }
+    return {};
+}
+
+// Writing commands take the lock first, so they never write under the program.
+Result<void> VaultCommands::openSession(VaultSession &session)
+{
+    // Opening creates a missing file: only create may do that.
+    if (!QFileInfo::exists(m_vaultPath))
+        return Error{u"There is no vault \"%1\"; keyholder-cli create makes one"_s.arg(native(m_vaultPath))};
+    if (m_invocation.writes()) {
+        if (Result<void> locked = session.acquireLock(); !locked)
+            return locked;
+    }
+    return session.open();
+}
+
+// The file is made only once the password is known, so a failed create leaves nothing behind.
+Result<void> VaultCommands::create(VaultSession &session)
+{
+    if (Result<void> locked = session.acquireLock(); !locked)
+        return locked;
+    const bool existed = QFileInfo::exists(m_vaultPath);
+    if (existed) {
+        if (Result<void> opened = session.open(); !opened)
+            return opened;
+        if (!session.needsNewMasterPassword())
+            return Error{u"The vault \"%1\" already has a master password"_s.arg(native(m_vaultPath))};
+    }
+    const Result<QString> password = askPassword(u"New master password: "_s);
+    if (!password)
+        return Error{password.error()};
+    if (!m_invocation.passwordStdin) {
+        const Result<QString> again = askPassword(u"Repeat the master password: "_s);
+        if (!again)
+            return Error{again.error()};
+        if (again.value() != password.value())
+            return Error{u"The two passwords differ"_s};
+    }
+    if (password->isEmpty())
+        return Error{u"The master password cannot be empty"_s};
+    if (const QString reason = VaultFormat::unstorableReason(password.value()); !reason.isEmpty())
+        return Error{u"The master password cannot be saved: %1."_s.arg(reason)};
+    if (!existed) {
+        if (Result<void> opened = session.open(); !opened)
+            return opened;
+    }
+    if (Result<void> made = session.createMasterPassword(password.value()); !made)
+        return made;
+    m_console.out(u"Created the vault \"%1\".\n"_s.arg(native(m_vaultPath)));
+    return {};
+}
+
+Result<void> VaultCommands::unlock(VaultSession &session)
+{
+    if (session.needsNewMasterPassword())
+        return Error{u"The vault \"%1\" has no master password yet; keyholder-cli create sets one"_s.arg(native(m_vaultPath))};
+    const Result<QString> password = askPassword(u"Master password: "_s);
+    if (!password)
+        return Error{password.error()};
+    const Result<bool> unlocked = session.unlock(password.value());
+    if (!unlocked)
+        return Error{unlocked.error()};
+    if (!unlocked.value())
+        return Error{u"Wrong master password"_s};
+    return {};
+}
+
+Result<QString> VaultCommands::askPassword(const QString &prompt)
+{
+    if (!m_console.canAskPasswords())
+        return Error{u"There is no terminal to ask for the password on; use --password-stdin"_s};
+    std::optional<QString> password = m_console.password(prompt);
+    if (!password)
+        return Error{u"No password was given"_s};
+    return std::move(password.value());
+}
+
+Result<int> VaultCommands::entryRow(const VaultSession &session) const
+{
+    const int count = int(session.entries().entries().size());
+    if (m_invocation.entryNumber > count)
+        return Error{u"There is no entry %1; the vault holds %2"_s.arg(m_invocation.entryNumber).arg(count)};
+    return m_invocation.entryNumber - 1;
+}
+
+Result<void> VaultCommands::list(const VaultSession &session)
+{
+    QString text;
+    for (const VaultEntry &entry : session.entries().entries()) {
+        text += entry.Username;
+        if (m_invocation.showPasswords)
+            text += u'\t' + entry.Password;
+        text += u'\t' + entry.Location + u'\n';
+    }
+    m_console.out(text);
+    return {};
+}
+
+Result<void> VaultCommands::show(const VaultSession &session)
+{
+    const Result<int> row = entryRow(session);
+    if (!row)
+        return Error{row.error()};
+    const VaultEntry &entry = session.entries().entry(row.value());
+    m_console.out(u"Username: %1\nPassword: %2\nLocation: %3\n"_s.arg(entry.Username, entry.Password, entry.Location));
+    return {};
+}
+
+Result<void> VaultCommands::add(VaultSession &session)
+{
+    const Result<QString> password = askPassword(u"Password for the new entry: "_s);
+    if (!password)
+        return Error{password.error()};
+    const VaultEntry entry{m_invocation.username, password.value(), m_invocation.location};
+    if (Result<void> typed = checkTyped(entry); !typed)
+        return typed;
+    if (Result<void> done = saved(session, session.add(entry)); !done)
+        return done;
+    m_console.out(u"Added entry %1.\n"_s.arg(session.entries().entries().size()));
+    return {};
+}
+
+Result<void> VaultCommands::edit(VaultSession &session)
+{
+    const Result<int> row = entryRow(session);
+    if (!row)
+        return Error{row.error()};
+    VaultEntry entry = session.entries().entry(row.value());
+    entry.Username = m_invocation.newUsername.value_or(entry.Username);
+    entry.Location = m_invocation.newLocation.value_or(entry.Location);
+    if (m_invocation.newPassword) {
+        const Result<QString> password = askPassword(u"New password for the entry: "_s);
+        if (!password)
+            return Error{password.error()};
+        entry.Password = password.value();
+    }
+    if (Result<void> typed = checkTyped(entry); !typed)
+        return typed;
+    if (Result<void> done = saved(session, session.replace(row.value(), entry)); !done)
+        return done;
+    m_console.out(u"Changed entry %1.\n"_s.arg(m_invocation.entryNumber));
+    return {};
+}
+
+Result<void> VaultCommands::remove(VaultSession &session)
+{
+    const Result<int> row = entryRow(session);
+    if (!row)
+        return Error{row.error()};
+    if (Result<void> done = saved(session, session.remove(row.value())); !done)
+        return done;
+    m_console.out(u"Removed entry %1.\n"_s.arg(m_invocation.entryNumber));
+    return {};
+}
+
+Result<void> VaultCommands::exportCsv(const VaultSession &session)
+{
+    const QByteArray csv = VaultCsv::exportCsv(session.entries().entries());
+    m_console.err(u"Warning: the export is not protected: anyone who can read it can read every password.\n"_s);
+    if (m_invocation.file.isEmpty()) {
+        m_console.outBytes(csv);
+        return {};
+    }
+    return writeFile(m_invocation.file, csv);
+}
+
+// All or nothing, unless told to leave out the rows the vault cannot store.
+Result<void> VaultCommands::importCsv(VaultSession &session)
+{
+    const Result<QByteArray> bytes = readFile(m_invocation.file);
+    if (!bytes)
+        return Error{bytes.error()};
+    const Result<VaultCsv::Import> import = VaultCsv::importCsv(bytes.value(), m_invocation.importFormat);
+    if (!import)
+        return Error{u"Could not import \"%1\": %2"_s.arg(native(m_invocation.file), import.error())};
+    for (const VaultCsv::RejectedRow &row : import->rejected)
+        m_console.err(u"row %1: %2\n"_s.arg(row.row).arg(row.reason));
+    if (!import->rejected.empty() && !m_invocation.skipInvalid) {
+        return Error{u"Nothing was imported: %1 row(s) cannot be stored; --skip-invalid imports the others"_s
+                             .arg(import->rejected.size())};
+    }
+    for (const VaultEntry &entry : import->entries) {
+        if (Result<void> done = saved(session, session.add(entry)); !done)
+            return done;
+    }
+    m_console.out(u"Imported %1 entries from a %2 export; skipped %3 row(s).\n"_s.arg(import->entries.size())
+                          .arg(VaultCsv::nameOf(import->format))
+                          .arg(import->rejected.size()));
+    return {};
+}

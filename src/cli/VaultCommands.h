@@ -1,0 +1,41 @@
+#pragma once
+
+#include "CommandLine.h"
+#include "vault/Result.h"
+
+#include <QString>
+
+class Console;
+class VaultSession;
+struct VaultEntry;
+
+// Runs one command of keyholder-cli on a vault session. Returns the exit
+// status: 0 done, 1 failed (the reason on standard error, the vault as it was).
+class VaultCommands
+{
+public:
+    VaultCommands(const Invocation &invocation, Console &console);
+
+    int run();
+
+private:
+    Result<void> execute();
+    Result<void> openSession(VaultSession &session);
+    Result<void> create(VaultSession &session);
+    Result<void> unlock(VaultSession &session);
+
+    Result<void> list(const VaultSession &session);
+    Result<void> show(const VaultSession &session);
+    Result<void> add(VaultSession &session);
+    Result<void> edit(VaultSession &session);
+    Result<void> remove(VaultSession &session);
+    Result<void> exportCsv(const VaultSession &session);
+    Result<void> importCsv(VaultSession &session);
+
+    Result<int> entryRow(const VaultSession &session) const;
+    Result<QString> askPassword(const QString &prompt);
+
+    const Invocation &m_invocation;
+    Console &m_console;
+    QString m_vaultPath;
+};

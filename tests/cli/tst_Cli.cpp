@@ -1,0 +1,293 @@
+// keyholder-cli as a user runs it: the real program on a temporary vault,
+// its output, its exit status and the bytes it leaves on disk.
+#include "vault/VaultFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(std::vector<VaultEntry>)
+
+namespace {
+
+const QString Master = u"master"_s;
+const QString BadCsv = QStringLiteral(KEYHOLDER_TEST_DATA "/csv/unstorable_row.csv");
+
+const std::vector<VaultEntry> Entries{{u"anna"_s, u"pässwört"_s, u"https://mail.example.com"_s},
+                                      {u"ben"_s, u"s3cret"_s, u"Router, upstairs"_s}};
+
+QByteArray vaultOf(const std::vector<VaultEntry> &entries)
+{
+    return VaultFormat::serialize(Master, entries);
+}
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+struct Run
+{
+    int status = -1;
+    QString out, err;
+};
+
+} // namespace
+
+class tst_Cli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void readingCommands_data();
+    void readingCommands();
+    void writingCommands_data();
+    void writingCommands();
+    void failuresLeaveTheVaultUntouched_data();
+    void failuresLeaveTheVaultUntouched();
+    void lockedVault_data();
+    void lockedVault();
+    void createMakesANewVault();
+    void exportThenImportReproducesTheVault();
+
+private:
+    Run cli(const QString &vault, const QStringList &arguments, const QByteArray &input = {});
+    Run cli(const QStringList &arguments, const QByteArray &input = {})
+    {
+        return cli(m_vault, arguments, input);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_vault;
+};
+
+void tst_Cli::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_vault = m_dir->filePath(u"data.enc"_s);
+    writeFile(m_vault, vaultOf(Entries));
+}
+
+Run tst_Cli::cli(const QString &vault, const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(QStringLiteral(KEYHOLDER_CLI), QStringList{u"--vault"_s, vault} + arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void tst_Cli::readingCommands_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("out");
+
+    QTest::newRow("list") << QStringList{u"list"_s}
+                          << u"anna\thttps://mail.example.com\nben\tRouter, upstairs\n"_s;
+    QTest::newRow("list --show-passwords") << QStringList{u"list"_s, u"--show-passwords"_s}
+            << u"anna\tpässwört\thttps://mail.example.com\nben\ts3cret\tRouter, upstairs\n"_s;
+    QTest::newRow("show 2") << QStringList{u"show"_s, u"2"_s}
+                            << u"Username: ben\nPassword: s3cret\nLocation: Router, upstairs\n"_s;
+    QTest::newRow("export") << QStringList{u"export"_s, u"--format"_s, u"csv"_s}
+            << u"username,password,location\r\nanna,pässwört,https://mail.example.com\r\nben,s3cret,\"Router, upstairs\"\r\n"_s;
+}
+
+void tst_Cli::readingCommands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, out);
+
+    const Run run = cli(QStringList{u"--password-stdin"_s} + arguments, "master\n");
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, out);
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+}
+
+void tst_Cli::writingCommands_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<std::vector<VaultEntry>>("entries");
+    QTest::addColumn<QString>("out");
+
+    const VaultEntry anna = Entries[0], ben = Entries[1];
+    QTest::newRow("add") << QStringList{u"add"_s, u"carla"_s, u"shop €"_s} << "master\nhunter2\n"_ba
+                         << std::vector<VaultEntry>{anna, ben, {u"carla"_s, u"hunter2"_s, u"shop €"_s}}
+                         << u"Added entry 3.\n"_s;
+    QTest::newRow("edit all") << QStringList{u"edit"_s, u"1"_s, u"--username"_s, u"ann"_s, u"--location"_s, u"x"_s, u"--password"_s}
+                              << "master\nnew\n"_ba
+                              << std::vector<VaultEntry>{{u"ann"_s, u"new"_s, u"x"_s}, ben} << u"Changed entry 1.\n"_s;
+    QTest::newRow("remove") << QStringList{u"remove"_s, u"1"_s} << "master\n"_ba
+                            << std::vector<VaultEntry>{ben} << u"Removed entry 1.\n"_s;
+    QTest::newRow("import chrome") << QStringList{u"import"_s, QStringLiteral(KEYHOLDER_TEST_DATA "/csv/chrome.csv")}
+            << "master\n"_ba
+            << std::vector<VaultEntry>{anna, ben, {u"carla"_s, u"hunter2"_s, u"https://shop.example.com/"_s},
+                                       {u"carla.b"_s, u"multi\nline"_s, u"Bank"_s}}
+            << u"Imported 2 entries from a chrome export; skipped 0 row(s).\n"_s;
+    QTest::newRow("import --skip-invalid") << QStringList{u"import"_s, BadCsv, u"--skip-invalid"_s}
+            << "master\n"_ba << std::vector<VaultEntry>{anna, ben, {u"ok"_s, u"pw"_s, u"here"_s}}
+            << u"Imported 1 entries from a keyholder export; skipped 1 row(s).\n"_s;
+}
+
+void tst_Cli::writingCommands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(std::vector<VaultEntry>, entries);
+    QFETCH(QString, out);
+
+    const Run run = cli(QStringList{u"--password-stdin"_s} + arguments, input);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, out);
+    QCOMPARE(contentsOf(m_vault), vaultOf(entries));
+}
+
+void tst_Cli::failuresLeaveTheVaultUntouched_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");
+
+    const QString bad = BadCsv;
+    const QStringList stdinPassword{u"--password-stdin"_s};
+    QTest::newRow("wrong password") << stdinPassword + QStringList{u"list"_s} << "wrong\n"_ba << 1
+                                    << u"keyholder-cli: Wrong master password\n"_s;
+    QTest::newRow("no password") << stdinPassword + QStringList{u"list"_s} << ""_ba << 1
+                                 << u"keyholder-cli: No password was given\n"_s;
+    QTest::newRow("no terminal") << QStringList{u"list"_s} << "master\n"_ba << 1
+            << u"keyholder-cli: There is no terminal to ask for the password on; use --password-stdin\n"_s;
+    QTest::newRow("no such entry") << stdinPassword + QStringList{u"remove"_s, u"3"_s} << "master\n"_ba << 1
+                                   << u"keyholder-cli: There is no entry 3; the vault holds 2\n"_s;
+    QTest::newRow("empty username") << stdinPassword + QStringList{u"add"_s, u""_s, u"x"_s} << "master\npw\n"_ba << 1
+                                    << u"keyholder-cli: You must enter a username\n"_s;
+    QTest::newRow("unstorable password") << stdinPassword + QStringList{u"add"_s, u"u"_s, u"x"_s}
+            << "master\n\xE2\x9C\x93\n"_ba << 1
+            << u"keyholder-cli: The password cannot be saved: it contains the character \"✓\" (U+2713), which the vault file cannot store.\n"_s;
+    QTest::newRow("separator in username") << stdinPassword + QStringList{u"edit"_s, u"2"_s, u"--username"_s, u"a|||b"_s}
+            << "master\n"_ba << 1
+            << u"keyholder-cli: The username cannot be saved: it contains \"|||\", which the vault file uses to separate fields.\n"_s;
+    QTest::newRow("import with a bad row") << stdinPassword + QStringList{u"import"_s, bad} << "master\n"_ba << 1
+            << u"row 3: the username cannot be stored: it contains the character \"✓\" (U+2713), which the vault file cannot store\n"
+               "keyholder-cli: Nothing was imported: 1 row(s) cannot be stored; --skip-invalid imports the others\n"_s;
+    QTest::newRow("import of an unknown format") << stdinPassword + QStringList{u"import"_s, bad, u"--format"_s, u"bitwarden"_s}
+            << "master\n"_ba << 1
+            << u"keyholder-cli: Could not import \"%1\": The header row is not that of a bitwarden export\n"_s.arg(bad);
+    QTest::newRow("create over a vault") << stdinPassword + QStringList{u"create"_s} << "new\n"_ba << 1
+            << u"keyholder-cli: The vault \"{vault}\" already has a master password\n"_s;
+
+    const QString usage = u"\n\nUsage: keyholder-cli"_s;
+    QTest::newRow("no command") << QStringList{} << ""_ba << 2 << u"keyholder-cli: no command given"_s + usage;
+    QTest::newRow("unknown command") << QStringList{u"ls"_s} << ""_ba << 2
+                                     << u"keyholder-cli: unknown command \"ls\""_s + usage;
+    QTest::newRow("not a number") << QStringList{u"show"_s, u"first"_s} << ""_ba << 2
+                                  << u"keyholder-cli: \"first\" is not an entry number"_s + usage;
+    QTest::newRow("option of another command") << QStringList{u"list"_s, u"--skip-invalid"_s} << ""_ba << 2
+                                               << u"keyholder-cli: list does not take --skip-invalid"_s + usage;
+    QTest::newRow("unknown format") << QStringList{u"import"_s, bad, u"--format"_s, u"lastpass"_s} << ""_ba << 2
+            << u"keyholder-cli: --format is one of auto, keyholder, keepassxc, bitwarden, chrome, firefox"_s + usage;
+    QTest::newRow("edit without a change") << QStringList{u"edit"_s, u"1"_s} << ""_ba << 2
+            << u"keyholder-cli: edit needs --username, --location or --password"_s + usage;
+    QTest::newRow("missing argument") << QStringList{u"add"_s, u"only-user"_s} << ""_ba << 2
+                                      << u"keyholder-cli: add takes 2 argument(s)"_s + usage;
+}
+
+void tst_Cli::failuresLeaveTheVaultUntouched()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+
+    const Run run = cli(arguments, input);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.startsWith(QString(err).replace(u"{vault}"_s, m_vault)), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+}
+
+void tst_Cli::lockedVault_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("list reads") << QStringList{u"list"_s} << 0;
+    QTest::newRow("show reads") << QStringList{u"show"_s, u"1"_s} << 0;
+    QTest::newRow("export reads") << QStringList{u"export"_s} << 0;
+    QTest::newRow("add refuses") << QStringList{u"add"_s, u"u"_s, u"x"_s} << 1;
+    QTest::newRow("edit refuses") << QStringList{u"edit"_s, u"1"_s, u"--location"_s, u"y"_s} << 1;
+    QTest::newRow("remove refuses") << QStringList{u"remove"_s, u"1"_s} << 1;
+    QTest::newRow("import refuses") << QStringList{u"import"_s, QStringLiteral(KEYHOLDER_TEST_DATA "/csv/chrome.csv")} << 1;
+    QTest::newRow("create refuses") << QStringList{u"create"_s} << 1;
+}
+
+void tst_Cli::lockedVault()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+
+    QLockFile program(m_vault + u".lock"_s);
+    QVERIFY(program.tryLock());
+    const Run run = cli(QStringList{u"--password-stdin"_s} + arguments, "master\npw\n");
+    QCOMPARE(run.status, status);
+    if (status != 0)
+        QVERIFY2(run.err.startsWith(u"keyholder-cli: "_s) && run.out.isEmpty(), qPrintable(run.err));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+}
+
+void tst_Cli::createMakesANewVault()
+{
+    const QString path = m_dir->filePath(u"new/data.enc"_s);
+    QVERIFY(QDir().mkpath(m_dir->filePath(u"new"_s)));
+    QCOMPARE(cli(path, {u"list"_s}).status, 1);
+    QCOMPARE(cli(path, {u"create"_s}).status, 1); // no terminal to ask twice on
+    QVERIFY(!QFile::exists(path));
+
+    const Run created = cli(path, {u"--password-stdin"_s, u"create"_s}, "fresh\n");
+    QCOMPARE(created.status, 0);
+    QCOMPARE(contentsOf(path), VaultFormat::masterOnly(u"fresh"_s));
+    QCOMPARE(cli(path, {u"--password-stdin"_s, u"add"_s, u"u"_s, u"x"_s}, "fresh\npw\n").status, 0);
+    QCOMPARE(cli(path, {u"--password-stdin"_s, u"list"_s}, "fresh\n").out, u"u\tx\n"_s);
+}
+
+void tst_Cli::exportThenImportReproducesTheVault()
+{
+    std::vector<VaultEntry> entries = Entries;
+    entries.push_back({u" lead, \"quoted\" "_s, u"|line\r\nbreak"_s, u"|€ ÿ\t"_s});
+    entries.push_back({u"x"_s, u"y"_s, u""_s});
+    writeFile(m_vault, vaultOf(entries));
+    const QString csv = m_dir->filePath(u"export.csv"_s);
+
+    const Run exported = cli({u"--password-stdin"_s, u"export"_s, csv}, "master\n");
+    QCOMPARE(exported.status, 0);
+    QVERIFY2(exported.err.startsWith(u"Warning: the export is not protected"_s), qPrintable(exported.err));
+    QCOMPARE(QFile::permissions(csv) & 0x0077, QFileDevice::Permissions());
+    QCOMPARE(cli({u"--password-stdin"_s, u"export"_s}, "master\n").out.toUtf8(), contentsOf(csv));
+
+    const QString copy = m_dir->filePath(u"copy.enc"_s);
+    QCOMPARE(cli(copy, {u"--password-stdin"_s, u"create"_s}, "master\n").status, 0);
+    const Run imported = cli(copy, {u"--password-stdin"_s, u"import"_s, csv, u"--format"_s, u"keyholder"_s}, "master\n");
+    QVERIFY2(imported.status == 0, qPrintable(imported.err));
+    QCOMPARE(contentsOf(copy), contentsOf(m_vault));
+}
+
+QTEST_GUILESS_MAIN(tst_Cli)
+#include "tst_Cli.moc"
