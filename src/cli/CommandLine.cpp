@@ -59,12 +59,17 @@ public:
     }
 
 private:
-    // Options may come anywhere; the first plain word is the command.
+    // Options may come anywhere before "--"; the first plain word is the command.
     bool split()
     {
+        bool optionsEnded = false;
         for (qsizetype i = 0; i < m_arguments.size(); ++i) {
             const QString &argument = m_arguments[i];
-            if (!argument.startsWith(u"--") || argument == u"--") {
+            if (argument == u"--" && !optionsEnded) {
+                optionsEnded = true; // what follows may start with "--": a username, a file
+                continue;
+            }
+            if (optionsEnded || !argument.startsWith(u"--")) {
                 if (m_commandName.isEmpty())
                     m_commandName = argument;
                 else

@@ -132,6 +132,9 @@ void tst_Cli::writingCommands_data()
     QTest::newRow("add") << QStringList{u"add"_s, u"carla"_s, u"shop €"_s} << "master\nhunter2\n"_ba
                          << std::vector<VaultEntry>{anna, ben, {u"carla"_s, u"hunter2"_s, u"shop €"_s}}
                          << u"Added entry 3.\n"_s;
+    QTest::newRow("add after --") << QStringList{u"add"_s, u"--"_s, u"--dashes"_s, u"x"_s} << "master\npw\n"_ba
+                                   << std::vector<VaultEntry>{anna, ben, {u"--dashes"_s, u"pw"_s, u"x"_s}}
+                                   << u"Added entry 3.\n"_s;
     QTest::newRow("edit all") << QStringList{u"edit"_s, u"1"_s, u"--username"_s, u"ann"_s, u"--location"_s, u"x"_s, u"--password"_s}
                               << "master\nnew\n"_ba
                               << std::vector<VaultEntry>{{u"ann"_s, u"new"_s, u"x"_s}, ben} << u"Changed entry 1.\n"_s;
