@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -41,15 +40,8 @@ Result<void> checkTyped(const VaultEntry &entry)
         return Error{u"You must enter a username"_s};
     if (entry.Password.isEmpty())
         return Error{u"You must enter a password"_s};
-    using VaultFormat::Field;
-    const std::array<std::tuple<QLatin1StringView, const QString *, Field>, 3> fields{{
-        {"username"_L1, &entry.Username, Field::Username},
-        {"password"_L1, &entry.Password, Field::Password},
-        {"location"_L1, &entry.Location, Field::Location}}};
-    for (const auto &[name, text, field] : fields) {
-        if (const QString reason = VaultFormat::fieldUnstorableReason(*text, field); !reason.isEmpty())
-            return Error{u"The %1 cannot be saved: %2."_s.arg(name, reason)};
-    }
+    if (const QString reason = VaultFormat::entryUnstorableReason(entry); !reason.isEmpty())
+        return Error{u"Nothing was saved: %1"_s.arg(reason)};
     return {};
 }
 

@@ -82,21 +82,6 @@ VaultEntry entryOf(const CsvTable::Row &row, const Columns &columns)
     return {fieldOf(row, columns.username), fieldOf(row, columns.password), location};
 }
 
-// Empty when the vault can store the entry; otherwise why not.
-QString refusal(const VaultEntry &entry)
-{
-    using VaultFormat::Field;
-    const std::array<std::tuple<QLatin1StringView, const QString *, Field>, 3> fields{{
-        {"username"_L1, &entry.Username, Field::Username},
-        {"password"_L1, &entry.Password, Field::Password},
-        {"location"_L1, &entry.Location, Field::Location}}};
-    for (const auto &[name, text, field] : fields) {
-        if (const QString reason = VaultFormat::fieldUnstorableReason(*text, field); !reason.isEmpty())
-            return u"the %1 cannot be stored: %2"_s.arg(name, reason);
-    }
-    return {};
-}
-
 } // namespace
 
 namespace VaultCsv {
@@ -157,7 +142,7 @@ Result<Import> importCsv(QByteArrayView utf8, Format format)
             continue;
         }
         VaultEntry entry = entryOf(row, columns);
-        if (QString reason = refusal(entry); !reason.isEmpty())
+        if (QString reason = VaultFormat::entryUnstorableReason(entry); !reason.isEmpty())
             import.rejected.push_back({rowNumber, std::move(reason)});
         else
             import.entries.push_back(std::move(entry));

@@ -4,6 +4,8 @@
 #include "Windows1252.h"
 
 #include <algorithm>
+#include <array>
+#include <tuple>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -198,6 +200,19 @@ QString fieldUnstorableReason(QStringView text, Field field)
     // it, so the split lands one place early. A '|' just after one is harmless.
     if (field != Field::Location && text.endsWith(u'|'))
         return u"it ends with \"|\", which would run into the \"|||\" the vault file puts after it"_s;
+    return {};
+}
+
+QString entryUnstorableReason(const VaultEntry &entry)
+{
+    const std::array<std::tuple<QLatin1StringView, const QString *, Field>, 3> fields{{
+        {"username"_L1, &entry.Username, Field::Username},
+        {"password"_L1, &entry.Password, Field::Password},
+        {"location"_L1, &entry.Location, Field::Location}}};
+    for (const auto &[name, text, field] : fields) {
+        if (const QString reason = fieldUnstorableReason(*text, field); !reason.isEmpty())
+            return u"the %1 cannot be stored: %2"_s.arg(name, reason);
+    }
     return {};
 }
 

@@ -41,5 +41,8 @@ QString unstorableReason(QStringView text);
 enum class Field { Username, Password, Location };
 // As unstorableReason, and also refuses what would break the split into fields.
 QString fieldUnstorableReason(QStringView text, Field field);
+// As fieldUnstorableReason for each field, naming the first one refused:
+// "the password cannot be stored: it contains ...".
+QString entryUnstorableReason(const VaultEntry &entry);
 
 } // namespace VaultFormat

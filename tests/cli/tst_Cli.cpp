@@ -184,10 +184,10 @@ void tst_Cli::failuresLeaveTheVaultUntouched_data()
                                     << u"keyholder-cli: You must enter a username\n"_s;
     QTest::newRow("unstorable password") << stdinPassword + QStringList{u"add"_s, u"u"_s, u"x"_s}
             << "master\n\xE2\x9C\x93\n"_ba << 1
-            << u"keyholder-cli: The password cannot be saved: it contains the character \"✓\" (U+2713), which the vault file cannot store.\n"_s;
+            << u"keyholder-cli: Nothing was saved: the password cannot be stored: it contains the character \"✓\" (U+2713), which the vault file cannot store\n"_s;
     QTest::newRow("separator in username") << stdinPassword + QStringList{u"edit"_s, u"2"_s, u"--username"_s, u"a|||b"_s}
             << "master\n"_ba << 1
-            << u"keyholder-cli: The username cannot be saved: it contains \"|||\", which the vault file uses to separate fields.\n"_s;
+            << u"keyholder-cli: Nothing was saved: the username cannot be stored: it contains \"|||\", which the vault file uses to separate fields\n"_s;
     QTest::newRow("import with a bad row") << stdinPassword + QStringList{u"import"_s, bad} << "master\n"_ba << 1
             << u"row 3: the username cannot be stored: it contains the character \"✓\" (U+2713), which the vault file cannot store\n"
                "keyholder-cli: Nothing was imported: 1 row(s) cannot be stored; --skip-invalid imports the others\n"_s;
