@@ -203,14 +203,10 @@ void tst_Cli::failuresLeaveTheVaultUntouched_data()
                                      << u"keyholder-cli: unknown command \"ls\""_s + usage;
     QTest::newRow("not a number") << QStringList{u"show"_s, u"first"_s} << ""_ba << 2
                                   << u"keyholder-cli: \"first\" is not an entry number"_s + usage;
-    QTest::newRow("option of another command") << QStringList{u"list"_s, u"--skip-invalid"_s} << ""_ba << 2
-                                               << u"keyholder-cli: list does not take --skip-invalid"_s + usage;
     QTest::newRow("unknown format") << QStringList{u"import"_s, bad, u"--format"_s, u"lastpass"_s} << ""_ba << 2
             << u"keyholder-cli: --format is one of auto, keyholder, keepassxc, bitwarden, chrome, firefox"_s + usage;
     QTest::newRow("edit without a change") << QStringList{u"edit"_s, u"1"_s} << ""_ba << 2
             << u"keyholder-cli: edit needs --username, --location or --password"_s + usage;
-    QTest::newRow("missing argument") << QStringList{u"add"_s, u"only-user"_s} << ""_ba << 2
-                                      << u"keyholder-cli: add takes 2 argument(s)"_s + usage;
 }
 
 void tst_Cli::failuresLeaveTheVaultUntouched()
