@@ -161,6 +161,9 @@ void tst_VaultFile::writeUnderRegularFileFails()
 
     QVERIFY(!write(path, "\r\n", &error));
     verifyError(error, path, ENOTDIR);
+    // It is the folder that cannot take the new file, and the message says which.
+    QVERIFY2(error.contains(u"its folder \""_s + QDir::toNativeSeparators(notAFolder) + u"\" cannot be written"_s),
+             qPrintable(error));
     QCOMPARE(contentsOf(notAFolder), OldContents);
 }
 

@@ -334,6 +334,8 @@ private slots:
         QCOMPARE(message.buttons, MsgButtons::Ok);
         QVERIFY2(message.text.contains(QDir::toNativeSeparators(env.ctx().vaultPath())),
                  qPrintable(message.text));
+        // At start nothing is being saved; the message must not say so.
+        QVERIFY2(!message.text.contains(QStringLiteral("save")), qPrintable(message.text));
         QCOMPARE(env.platform.endProgramCalls, 1);
         QVERIFY(!env.ctx().windows.IsLoaded<frmPass>());
         QVERIFY(!main->isVisible());
