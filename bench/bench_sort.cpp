@@ -6,7 +6,7 @@
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
 #include "ui/main/modListViewEnh.h"
-#include "vault/frmPass.h"
+#include "ui/vault/modGlobals.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -135,8 +135,7 @@ void BM_SortVectorWithCollator(benchmark::State &state)
 Form1 *openMainWindow(AppContext &context)
 {
     Form1 *main = context.windows.Load<Form1>();
-    context.vault.MasterPassword = QStringLiteral("bench master");
-    context.windows.Unload<frmPass>();
+    modGlobals::CreateMasterPassword(context, QStringLiteral("bench master"));
     main->lstPass->entries().append(entries());
     modListViewEnh::EnhListView_SortColumns(*main->lstPass, 1, false, context);
     main->show();

@@ -9,7 +9,7 @@
 #include "vault/ToggleHighBits.h"
 #include "vault/VaultFormat.h"
 #include "vault/Windows1252.h"
-#include "vault/modGlobals.h"
+#include "ui/vault/modGlobals.h"
 
 #include <QApplication>
 #include <QFile>
@@ -93,7 +93,6 @@ struct Program
     explicit Program(const QString &folder) : platform(folder), context(platform)
     {
         context.windows.Load<Form1>();
-        context.vault.MasterPassword = context.vault.StoredPassword;
     }
     Form1 &main() { return *context.windows.Find<Form1>(); }
 
@@ -142,7 +141,7 @@ void Load_LoadEntriesIntoList(benchmark::State &state)
         state.PauseTiming();
         auto program = std::make_unique<Program>(vault.folder.path());
         state.ResumeTiming();
-        modGlobals::LoadEntries(program->context);
+        modGlobals::LoadEntries(program->context, Master);
         state.PauseTiming();
         if (program->main().lstPass->count() != count)
             state.SkipWithError("not every entry was loaded");
@@ -175,9 +174,9 @@ void Save_SaveVault(benchmark::State &state)
     const QTemporaryDir dir;
     QFile::copy(vault.path(), dir.filePath(u"data.enc"_s));
     Program program(dir.path());
-    modGlobals::LoadEntries(program.context);
+    modGlobals::LoadEntries(program.context, Master);
     for (auto _ : state) {
-        if (!modGlobals::SaveVault(program.context))
+        if (!modGlobals::SaveVault(program.context, program.main()))
             state.SkipWithError("SaveVault failed");
     }
     QFile saved(dir.filePath(u"data.enc"_s));

@@ -1,12 +1,22 @@
 #include "app/AppContext.h"
 
 #include "app/modBranding.h"
+#include "vault/VaultSession.h"
 
 #include <QDir>
 
 AppContext::AppContext(platform::Platform &platformImpl)
     : platform(platformImpl), brandingSwitches(modBranding::shippedSwitches()), windows(*this)
 {
+}
+
+AppContext::~AppContext() = default;
+
+VaultSession &AppContext::session()
+{
+    if (!m_session)
+        m_session = std::make_unique<VaultSession>(vaultPath());
+    return *m_session;
 }
 
 QString AppContext::appTitle() const

@@ -8,12 +8,11 @@
 
 class SkinControl;
 class SkinService;
+class VaultSession;
 
-// The vault's shared state (modGlobals).
+// The password dialog's mode (modGlobals); the master password itself lives in the session.
 struct VaultState {
-    QString MasterPassword; // accepted by the password dialog; written by every save
-    QString StoredPassword; // read from the vault file's master line
-    bool FirstUse = false;  // no master password yet: the dialog creates one
+    bool FirstUse = false; // no master password yet: the dialog creates one
 };
 
 // What the Add and Edit commands ask of the entry editor.
@@ -28,8 +27,12 @@ struct EditRequest {
 // The process-wide values, passed to every window, so each test starts afresh.
 class AppContext
 {
+    // Declared before the windows, so it outlives them: they use it while they unload.
+    std::unique_ptr<VaultSession> m_session;
+
 public:
     explicit AppContext(platform::Platform &platform);
+    ~AppContext();
 
     platform::Platform &platform;
     BrandingSwitches brandingSwitches;
@@ -46,6 +49,8 @@ public:
     QString appTitle() const;
     QString applicationFolder() const;
     QString vaultPath() const;
+    // The open vault: its entries, master password and file. Made on first use.
+    VaultSession &session();
 
     // A message box; an empty title means the application's title.
     platform::MsgResult MsgBox(const QString &text,

@@ -3,7 +3,7 @@
 #include "Console.h"
 #include "vault/VaultCsv.h"
 #include "vault/VaultFormat.h"
-#include "InterimSession.h"
+#include "vault/VaultSession.h"
 
 #include <QCoreApplication>
 #include <QDir>

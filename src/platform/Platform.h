@@ -8,9 +8,9 @@
 // that tests can run the windows against a fake that records every call.
 namespace platform {
 
-enum class MsgButtons { Ok, OkCancel, RetryCancel };
+enum class MsgButtons { Ok, OkCancel, RetryCancel, RetryDiscardCancel };
 enum class MsgIcon { None, Information, Warning, Critical };
-enum class MsgResult { Ok, Cancel, Retry };
+enum class MsgResult { Ok, Cancel, Retry, Discard };
 
 struct MessageBoxRequest {
     QString text;

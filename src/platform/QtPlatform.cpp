@@ -27,6 +27,8 @@ QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
         return QMessageBox::Ok | QMessageBox::Cancel;
     case MsgButtons::RetryCancel:
         return QMessageBox::Retry | QMessageBox::Cancel;
+    case MsgButtons::RetryDiscardCancel:
+        return QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel;
     case MsgButtons::Ok:
         break;
     }
@@ -67,6 +69,8 @@ MsgResult QtPlatform::messageBox(const MessageBoxRequest &request)
         return MsgResult::Ok;
     case QMessageBox::Retry:
         return MsgResult::Retry;
+    case QMessageBox::Discard:
+        return MsgResult::Discard;
     default:
         return request.buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
     }

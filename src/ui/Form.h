@@ -21,6 +21,8 @@ public:
     explicit Form(AppContext &context);
 
     virtual void Form_Load() {}
+    // Asked before the window unloads; false keeps it open. Ending the program skips it.
+    virtual bool Form_QueryUnload() { return true; }
     virtual void Form_Unload() {}
 
     QWidget *client() const { return m_client; }

@@ -10,7 +10,9 @@ WindowHost::~WindowHost()
 
 void WindowHost::Unload(Form *window)
 {
-    if (!window || window->isUnloading())
+    if (!window || window->isUnloading() || !window->Form_QueryUnload())
+        return;
+    if (m_ended || window->isUnloading())
         return;
     window->markUnloading();
     window->Form_Unload();
@@ -22,6 +24,14 @@ void WindowHost::Unload(Form *window)
     }
     window->hide();
     window->deleteLater();
+}
+
+void WindowHost::BringShownForward()
+{
+    for (auto &[type, window] : m_windows) {
+        if (window && window->isVisible())
+            bringForward(window);
+    }
 }
 
 void WindowHost::EndProgram()

@@ -62,6 +62,9 @@ public:
     }
     void Unload(Form *window);
 
+    // Every window on screen comes forward: a second start of the program asked for it.
+    void BringShownForward();
+
     void EndProgram();
     bool ProgramEnded() const { return m_ended; }
 

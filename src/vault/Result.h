@@ -28,7 +28,12 @@ public:
     const T *operator->() const { return &value(); }
     T *operator->() { return &value(); }
 
-    const QString &error() const { return std::get<1>(m_state).message; }
+    // Empty when it succeeded.
+    const QString &error() const
+    {
+        static const QString none;
+        return ok() ? none : std::get<1>(m_state).message;
+    }
 
 private:
     std::variant<T, Error> m_state;

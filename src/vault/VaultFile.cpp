@@ -1,5 +1,6 @@
 #include "VaultFile.h"
 
+#include "FileSystem.h"
 #include "VaultFormat.h"
 #include "xfileExists.h"
 
@@ -8,29 +9,63 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <new>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions SharedBits = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+        | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
 
-bool fail(QString *error, const QString &what, const QString &path, const QString &reason)
+QString native(const QString &path)
 {
-    if (error)
-        *error = u"Could not %1 the vault file \"%2\": %3"_s.arg(what, QDir::toNativeSeparators(path), reason);
-    return false;
+    return QDir::toNativeSeparators(path);
+}
+
+Error fileError(const QString &what, const QString &path, const QString &reason)
+{
+    return {u"Could not %1 the vault file \"%2\": %3"_s.arg(what, native(path), reason)};
+}
+
+// Saving makes a new file beside the old one, then renames it: both need the folder.
+Error folderError(const QString &what, const QString &path, const QString &reason)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    return {u"Could not %1 the vault file \"%2\": its folder \"%3\" cannot be written: %4"_s.arg(
+            what, native(path), native(folder), reason)};
+}
+
+QString kindOf(const QFileInfo &info)
+{
+    return info.isDir() ? u"a folder"_s : u"a special file (such as a pipe or a device)"_s;
+}
+
+Error notRegularError(const QString &path, const QFileInfo &info)
+{
+    return {u"The vault file \"%1\" is %2, not a regular file. It was left as it is."_s.arg(
+            native(path), kindOf(info))};
+}
+
+Result<void> checkIsRegularFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return notRegularError(path, info);
+    return {};
 }
 
 // A file hidden from FileExists gets an empty line appended rather than being
 // replaced, so whatever it holds survives.
-bool appendEmptyLine(const QString &path, QString *error)
+Result<void> appendEmptyLine(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return fail(error, u"open"_s, path, file.errorString());
+        return fileError(u"open"_s, path, file.errorString());
     if (file.write(VaultFormat::emptyVault()) < 0 || !file.flush())
-        return fail(error, u"write"_s, path, file.errorString());
-    return true;
+        return fileError(u"write"_s, path, file.errorString());
+    return {};
 }
 
 // A short write sets no error; writing the rest again brings out the system's reason.
@@ -45,49 +80,97 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes)
     return true;
 }
 
-} // namespace
-
-namespace VaultFile {
-
-ReadResult read(const QString &path)
-{
-    ReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(&result.error, u"open"_s, path, file.errorString());
-        return result;
-    }
-    result.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        fail(&result.error, u"read"_s, path, file.errorString());
-        result.bytes.clear();
-        return result;
-    }
-    result.ok = true;
-    return result;
-}
-
-bool write(const QString &path, const QByteArray &bytes, QString *error)
+Result<void> replaceFile(const QString &path, QByteArrayView bytes, const QString &what,
+                         QFileDevice::Permissions newFilePermissions, bool forcePermissions)
 {
     const bool isNew = !QFileInfo::exists(path);
     QSaveFile file(path);
     // Unbuffered, so a failing write reports here rather than as a vague error in commit().
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(error, u"save"_s, path, file.errorString());
-    if (isNew && !file.setPermissions(OwnerOnly))
-        return fail(error, u"protect"_s, path, file.errorString());
-    if (!writeAll(file, bytes) || !file.commit())
-        return fail(error, u"save"_s, path, file.errorString());
-    return true;
+        return folderError(what, path, file.errorString());
+    if ((isNew || forcePermissions) && !file.setPermissions(newFilePermissions))
+        return fileError(u"protect"_s, path, file.errorString());
+    if (!writeAll(file, bytes))
+        return fileError(what, path, file.errorString());
+    if (!file.commit())
+        return fileError(what, path, file.errorString());
+    platform::FileSystem::syncFolder(QFileInfo(path).absolutePath());
+    return {};
 }
 
-bool EnsureVaultFile(const QString &path, QString *error)
+// The old file gets a second name, which costs nothing; a copy is made where
+// that cannot be done, or where the old file is not owner-only.
+Result<void> keepBackup(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    const QString original = info.canonicalFilePath();
+    const QString backup = VaultFile::backupPathOf(path);
+    if ((QFile::permissions(original) & SharedBits) == 0
+        && platform::FileSystem::replaceWithHardLink(original, backup))
+        return {};
+    Result<QByteArray> previous = VaultFile::read(path);
+    if (!previous)
+        return Error{previous.error()};
+    if (Result<void> copied = replaceFile(backup, previous.value(), u"back up"_s, OwnerOnly, true); !copied)
+        return Error{u"Could not keep a backup of the vault file in \"%1\", so the vault was not saved. %2"_s
+                             .arg(native(backup), copied.error())};
+    return {};
+}
+
+} // namespace
+
+namespace VaultFile {
+
+Result<QByteArray> read(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return notRegularError(path, info);
+    if (info.size() > MaximumSize)
+        return Error{u"The vault file \"%1\" is %2 MiB, larger than the %3 MiB a vault can be, so it "
+                     "was not read. It was left as it is."_s.arg(native(path))
+                             .arg(info.size() >> 20)
+                             .arg(MaximumSize >> 20)};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fileError(u"open"_s, path, file.errorString());
+    try {
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return fileError(u"read"_s, path, file.errorString());
+        return bytes;
+    } catch (const std::bad_alloc &) {
+        return fileError(u"read"_s, path, u"there is not enough memory"_s);
+    }
+}
+
+Result<void> write(const QString &path, QByteArrayView bytes, Backup backup)
+{
+    if (Result<void> regular = checkIsRegularFile(path); !regular)
+        return regular;
+    if (backup == Backup::KeepPrevious) {
+        if (Result<void> kept = keepBackup(path); !kept)
+            return kept;
+    }
+    return replaceFile(path, bytes, u"save"_s, OwnerOnly, false);
+}
+
+QString backupPathOf(const QString &path)
+{
+    return path + u".bak"_s;
+}
+
+Result<void> EnsureVaultFile(const QString &path)
 {
     if (xfileExists::FileExists(path))
-        return true;
+        return {};
     if (QFileInfo(path).isFile())
-        return appendEmptyLine(path, error);
-    return write(path, VaultFormat::emptyVault(), error);
+        return appendEmptyLine(path);
+    if (Result<void> regular = checkIsRegularFile(path); !regular)
+        return regular;
+    return replaceFile(path, VaultFormat::emptyVault(), u"create"_s, OwnerOnly, false);
 }
 
 } // namespace VaultFile

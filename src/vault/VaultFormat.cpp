@@ -91,11 +91,6 @@ VaultEntry entryFromLine(QByteArrayView rawLine)
     return entry;
 }
 
-qsizetype lineCountUpperBound(QByteArrayView bytes)
-{
-    return std::count(bytes.begin(), bytes.end(), CR) + 1;
-}
-
 qsizetype serializedSizeHint(const QString &masterPassword, const std::vector<VaultEntry> &entries)
 {
     constexpr qsizetype PerEntry = 2 * VaultFormat::FieldSeparator.size() + LineEnd.size();
@@ -131,7 +126,6 @@ Contents parse(QByteArrayView fileBytes)
     Contents contents;
     LineReader lines(fileBytes);
     contents.MasterPassword = decipher(lines.next());
-    contents.Entries.reserve(size_t(lineCountUpperBound(fileBytes)));
     while (!lines.atEnd()) {
         const QByteArrayView rawLine = lines.next();
         if (!isSkippedLine(rawLine))

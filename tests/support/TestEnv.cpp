@@ -2,7 +2,7 @@
 
 #include "app/frmSplash.h"
 #include "ui/main/Form1.h"
-#include "vault/frmPass.h"
+#include "ui/vault/frmPass.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -53,6 +53,23 @@ void verifyError(const QString &error, const QString &path, int systemError)
     QVERIFY2(error.contains(qt_error_string(systemError)), qPrintable(error));
 }
 
+// The outcome as a flag and the error text, as the checks below read it.
+bool outcome(const Result<void> &result, QString *error)
+{
+    *error = result.ok() ? QString() : result.error();
+    return result.ok();
+}
+
+bool write(const QString &path, QByteArrayView bytes, QString *error)
+{
+    return outcome(VaultFile::write(path, bytes), error);
+}
+
+bool ensureVaultFile(const QString &path, QString *error)
+{
+    return outcome(VaultFile::EnsureVaultFile(path), error);
+}
+
 } // namespace
 
 class tst_VaultFile : public QObject
@@ -97,20 +114,18 @@ void tst_VaultFile::readGivesExactBytes()
     const QByteArray bytes("\x00\r\n\n\r\x80\xFF", 7);
     createFile(pathOf(u"data.enc"_s), bytes);
 
-    const VaultFile::ReadResult result = VaultFile::read(pathOf(u"data.enc"_s));
-    QVERIFY(result.ok);
-    QCOMPARE(result.bytes, bytes);
-    QCOMPARE(result.error, QString());
+    const Result<QByteArray> result = VaultFile::read(pathOf(u"data.enc"_s));
+    QVERIFY(result.ok());
+    QCOMPARE(result.value(), bytes);
 }
 
 void tst_VaultFile::readMissingFileFails()
 {
     const QString path = pathOf(u"data.enc"_s);
 
-    const VaultFile::ReadResult result = VaultFile::read(path);
-    QVERIFY(!result.ok);
-    QVERIFY(result.bytes.isEmpty());
-    verifyError(result.error, path, ENOENT);
+    const Result<QByteArray> result = VaultFile::read(path);
+    QVERIFY(!result.ok());
+    verifyError(result.error(), path, ENOENT);
 }
 
 void tst_VaultFile::writeCreatesOwnerOnlyFile()
@@ -118,7 +133,7 @@ void tst_VaultFile::writeCreatesOwnerOnlyFile()
     const QString path = pathOf(u"data.enc"_s);
     QString error;
 
-    QVERIFY(VaultFile::write(path, OldContents, &error));
+    QVERIFY(write(path, OldContents, &error));
     QCOMPARE(error, QString());
     QCOMPARE(contentsOf(path), OldContents);
     QCOMPARE(permissionsOf(path), OwnerReadWrite);
@@ -132,7 +147,7 @@ void tst_VaultFile::writeKeepsPermissionsOfExistingFile()
     QVERIFY(QFile::setPermissions(path, OwnerGroupRead));
     QString error;
 
-    QVERIFY(VaultFile::write(path, "\r\n", &error));
+    QVERIFY(write(path, "\r\n", &error));
     QCOMPARE(contentsOf(path), "\r\n"_ba);
     QCOMPARE(permissionsOf(path), OwnerGroupRead);
 }
@@ -144,8 +159,11 @@ void tst_VaultFile::writeUnderRegularFileFails()
     const QString path = notAFolder + u"/data.enc"_s;
     QString error;
 
-    QVERIFY(!VaultFile::write(path, "\r\n", &error));
+    QVERIFY(!write(path, "\r\n", &error));
     verifyError(error, path, ENOTDIR);
+    // It is the folder that cannot take the new file, and the message says which.
+    QVERIFY2(error.contains(u"its folder \""_s + QDir::toNativeSeparators(notAFolder) + u"\" cannot be written"_s),
+             qPrintable(error));
     QCOMPARE(contentsOf(notAFolder), OldContents);
 }
 
@@ -161,7 +179,7 @@ void tst_VaultFile::writeIntoReadOnlyFolderKeepsOldFile()
         QSKIP("Folder permissions do not stop this user (root) from writing");
     QString error;
 
-    QVERIFY(!VaultFile::write(path, "\r\n", &error));
+    QVERIFY(!write(path, "\r\n", &error));
     verifyError(error, path, EACCES);
     QCOMPARE(contentsOf(path), OldContents);
 }
@@ -178,7 +196,7 @@ void tst_VaultFile::writeCutShortKeepsOldFile()
     bool written = true;
     {
         const FileSizeLimit limit(1024);
-        written = VaultFile::write(path, large, &error);
+        written = write(path, large, &error);
     }
     QVERIFY(!written);
     verifyError(error, path, EFBIG);
@@ -194,7 +212,7 @@ void tst_VaultFile::ensureCreatesEmptyVault()
     const QString path = pathOf(u"data.enc"_s);
     QString error;
 
-    QVERIFY(VaultFile::EnsureVaultFile(path, &error));
+    QVERIFY(ensureVaultFile(path, &error));
     QCOMPARE(contentsOf(path), "\r\n"_ba);
     QCOMPARE(permissionsOf(path), OwnerReadWrite);
 }
@@ -218,7 +236,7 @@ void tst_VaultFile::ensureLeavesExistingFileAlone()
     QVERIFY(QFile::setPermissions(path, OwnerGroupRead));
     QString error;
 
-    QVERIFY(VaultFile::EnsureVaultFile(path, &error));
+    QVERIFY(ensureVaultFile(path, &error));
     QCOMPARE(contentsOf(path), bytes);
     QCOMPARE(permissionsOf(path), OwnerGroupRead);
 }
@@ -229,7 +247,7 @@ void tst_VaultFile::ensureOnFolderFails()
     QVERIFY(QDir(m_dir->path()).mkdir(u"data.enc"_s));
     QString error;
 
-    QVERIFY(!VaultFile::EnsureVaultFile(path, &error));
+    QVERIFY(!ensureVaultFile(path, &error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
     QVERIFY(QFileInfo(path).isDir());
 }

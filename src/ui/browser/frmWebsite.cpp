@@ -7,7 +7,7 @@
 #include "ui/Twips.h"
 #include "ui/browser/WebView.h"
 #include "ui/look/modSkin.h"
-#include "vault/modOnTop.h"
+#include "ui/vault/modOnTop.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "ui/look/RtfReader.h"
 #include "ui/look/ShowHelpSetting.h"
 #include "ui/look/modSkin.h"
-#include "vault/modOnTop.h"
+#include "ui/vault/modOnTop.h"
 #include "vault/xfileExists.h"
 
 #include <QCheckBox>

@@ -1,9 +1,10 @@
 #include "ui/main/EntryCommands.h"
 
 #include "app/AppContext.h"
+#include "ui/StatusReporter.h"
 #include "ui/main/EntryList.h"
-#include "ui/main/Form1.h"
-#include "vault/modGlobals.h"
+#include "ui/vault/modGlobals.h"
+#include "vault/VaultSession.h"
 
 #include <array>
 
@@ -36,17 +37,17 @@ bool hasWebScheme(const QString &location)
 }
 
 // Started directly, never through a shell, so the address cannot run as a command.
-void openAddress(AppContext &context, Form1 &main, const QString &address)
+void openAddress(AppContext &context, StatusReporter &status, const QString &address)
 {
     const QStringList command = context.platform.openAddressCommand(address);
     const QString failed = QStringLiteral("Could not open the location: ");
     if (command.isEmpty()) {
-        main.SetStatus(failed + QStringLiteral("no program to open it was found."));
+        status.SetStatus(failed + QStringLiteral("no program to open it was found."));
         return;
     }
     const QString &program = command.first();
     if (!context.platform.launch(program, command.mid(1)))
-        main.SetStatus(failed + QStringLiteral("the program %1 could not be started.").arg(program));
+        status.SetStatus(failed + QStringLiteral("the program %1 could not be started.").arg(program));
 }
 
 } // namespace
@@ -66,54 +67,50 @@ QString addressFor(const QString &location)
     return location;
 }
 
-void Delete(AppContext &context, Form1 &main)
+void Delete(AppContext &context, EntryList &list, StatusReporter &status)
 {
-    EntryList &list = *main.lstPass;
     const int position = list.firstSelectedPosition();
     if (position == 0) {
-        main.SetStatus(QStringLiteral("You must first select an entry to delete."));
+        status.SetStatus(QStringLiteral("You must first select an entry to delete."));
         return;
     }
     const platform::MsgResult answer =
             context.MsgBox(deleteConfirmation(list.item(position)), platform::MsgButtons::OkCancel,
                            QStringLiteral("Confirm Delete"), platform::MsgIcon::None);
     if (answer != platform::MsgResult::Ok) {
-        main.SetStatus(QStringLiteral("Entry not deleted, cancelled by user"));
+        status.SetStatus(QStringLiteral("Entry not deleted, cancelled by user"));
         return;
     }
-    list.removeItem(position);
     // A failed save has told the user already; the row stays deleted in the list.
-    if (modGlobals::SaveVault(context))
-        main.SetStatus(QStringLiteral("Entry deleted successfully, data saved."));
+    if (modGlobals::SaveVault(context, status, context.session().remove(position - 1)))
+        status.SetStatus(QStringLiteral("Entry deleted successfully, data saved."));
 }
 
-void Copy(AppContext &context, Form1 &main, int fieldIndex)
+void Copy(AppContext &context, const EntryList &list, StatusReporter &status, int fieldIndex)
 {
     // Emptied first, so a failed copy never leaves an earlier secret behind.
     context.platform.clearClipboard();
     if (fieldIndex < 0 || fieldIndex >= static_cast<int>(CopiedTexts.size()))
         return;
-    const EntryList &list = *main.lstPass;
     const int position = list.firstSelectedPosition();
     if (position == 0) {
-        main.SetStatus(QStringLiteral("You must first select a row to copy from."));
+        status.SetStatus(QStringLiteral("You must first select a row to copy from."));
         return;
     }
     const QString value = EntryListModel::field(list.item(position), fieldIndex);
     context.platform.setClipboardText(value);
-    main.SetStatus(QString::fromLatin1(CopiedTexts[static_cast<size_t>(fieldIndex)]) + value);
+    status.SetStatus(QString::fromLatin1(CopiedTexts[static_cast<size_t>(fieldIndex)]) + value);
 }
 
-void GoTo(AppContext &context, Form1 &main)
+void GoTo(AppContext &context, const EntryList &list, StatusReporter &status)
 {
-    const EntryList &list = *main.lstPass;
     const int position = list.firstSelectedPosition();
     if (position == 0) {
-        main.SetStatus(QStringLiteral("You must first select an entry to go to."));
+        status.SetStatus(QStringLiteral("You must first select an entry to go to."));
         return;
     }
-    main.SetStatus(QStringLiteral("Opening Location..."));
-    openAddress(context, main, addressFor(list.item(position).Location));
+    status.SetStatus(QStringLiteral("Opening Location..."));
+    openAddress(context, status, addressFor(list.item(position).Location));
 }
 
 } // namespace EntryCommands

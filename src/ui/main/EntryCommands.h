@@ -3,7 +3,8 @@
 #include <QString>
 
 class AppContext;
-class Form1;
+class EntryList;
+class StatusReporter;
 struct VaultEntry;
 
 // The main window's commands on the selected entry besides Add and Edit. Each
@@ -11,11 +12,11 @@ struct VaultEntry;
 namespace EntryCommands {
 
 // Asks for confirmation, removes the entry and saves the vault.
-void Delete(AppContext &context, Form1 &main);
+void Delete(AppContext &context, EntryList &list, StatusReporter &status);
 // Puts one field of the entry on the clipboard: 0 username, 1 password, 2 location.
-void Copy(AppContext &context, Form1 &main, int fieldIndex);
+void Copy(AppContext &context, const EntryList &list, StatusReporter &status, int fieldIndex);
 // Opens the entry's location with the user's browser or file manager.
-void GoTo(AppContext &context, Form1 &main);
+void GoTo(AppContext &context, const EntryList &list, StatusReporter &status);
 
 QString deleteConfirmation(const VaultEntry &entry);
 // The location as handed to the launcher: web-like texts without a scheme get "http://".

@@ -7,10 +7,11 @@
 #include <QItemSelectionModel>
 #include <stdexcept>
 
-EntryList::EntryList(QWidget *parent) : QTreeView(parent), m_model(this)
+EntryList::EntryList(QWidget *parent, EntryListModel *rows)
+    : QTreeView(parent), m_model(rows ? rows : new EntryListModel(this))
 {
     Controls::setKind(this, Controls::Kind::ListView);
-    setModel(&m_model);
+    setModel(m_model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -28,19 +29,19 @@ EntryList::EntryList(QWidget *parent) : QTreeView(parent), m_model(this)
 
 void EntryList::addColumnHeader(const QString &text, int widthTwips)
 {
-    m_model.addColumnHeader(text);
+    m_model->addColumnHeader(text);
     m_columnWidths.push_back(widthTwips);
-    header()->resizeSection(m_model.columnCount() - 1, Twips::toPixels(widthTwips));
+    header()->resizeSection(m_model->columnCount() - 1, Twips::toPixels(widthTwips));
 }
 
 int EntryList::columnHeaderCount() const
 {
-    return m_model.columnCount();
+    return m_model->columnCount();
 }
 
 QString EntryList::columnHeaderText(int index) const
 {
-    return m_model.headerData(index - 1, Qt::Horizontal, Qt::DisplayRole).toString();
+    return m_model->headerData(index - 1, Qt::Horizontal, Qt::DisplayRole).toString();
 }
 
 int EntryList::columnHeaderWidth(int index) const
@@ -50,7 +51,7 @@ int EntryList::columnHeaderWidth(int index) const
 
 int EntryList::count() const
 {
-    return m_model.rowCount();
+    return m_model->rowCount();
 }
 
 int EntryList::rowOf(int position) const
@@ -62,12 +63,12 @@ int EntryList::rowOf(int position) const
 
 int EntryList::addItem(const VaultEntry &entry)
 {
-    return m_model.add(entry) + 1;
+    return m_model->add(entry) + 1;
 }
 
 VaultEntry EntryList::item(int position) const
 {
-    return m_model.entry(rowOf(position));
+    return m_model->entry(rowOf(position));
 }
 
 QString EntryList::itemText(int position) const
@@ -82,12 +83,12 @@ QString EntryList::subItem(int position, int subItemIndex) const
 
 int EntryList::setItem(int position, const VaultEntry &entry)
 {
-    return m_model.replace(rowOf(position), entry) + 1;
+    return m_model->replace(rowOf(position), entry) + 1;
 }
 
 void EntryList::removeItem(int position)
 {
-    m_model.remove(rowOf(position));
+    m_model->remove(rowOf(position));
 }
 
 bool EntryList::isSelected(int position) const
@@ -97,7 +98,7 @@ bool EntryList::isSelected(int position) const
 
 void EntryList::setSelected(int position, bool selected)
 {
-    const QModelIndex index = m_model.index(rowOf(position), 0);
+    const QModelIndex index = m_model->index(rowOf(position), 0);
     selectionModel()->select(index, (selected ? QItemSelectionModel::ClearAndSelect
                                               : QItemSelectionModel::Deselect)
                                         | QItemSelectionModel::Rows);
@@ -117,7 +118,7 @@ int EntryList::firstSelectedPosition() const
 
 void EntryList::setSortSettings(bool sorted, int column, int order)
 {
-    m_model.setSortSettings(sorted, column, order);
+    m_model->setSortSettings(sorted, column, order);
     showSortIndicator();
 }
 

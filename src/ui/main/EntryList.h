@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/EntryListModel.h"
+#include "vault/EntryListModel.h"
 
 #include <QTreeView>
 
@@ -11,10 +11,11 @@ class EntryList : public QTreeView
     Q_OBJECT
 
 public:
-    explicit EntryList(QWidget *parent);
+    // Shows the given rows (the vault session's), or rows of its own.
+    explicit EntryList(QWidget *parent, EntryListModel *rows = nullptr);
 
-    EntryListModel &entries() { return m_model; }
-    const EntryListModel &entries() const { return m_model; }
+    EntryListModel &entries() { return *m_model; }
+    const EntryListModel &entries() const { return *m_model; }
 
     // Column headers, left to right in the order added; widths in twips.
     void addColumnHeader(const QString &text, int widthTwips);
@@ -37,9 +38,9 @@ public:
     // The first selected row, scanning from position 1; 0 when none is.
     int firstSelectedPosition() const;
 
-    bool Sorted() const { return m_model.Sorted(); }
-    int SortKey() const { return m_model.SortKey(); }
-    int SortOrder() const { return m_model.SortOrder(); }
+    bool Sorted() const { return m_model->Sorted(); }
+    int SortKey() const { return m_model->SortKey(); }
+    int SortOrder() const { return m_model->SortOrder(); }
     void setSorted(bool sorted) { setSortSettings(sorted, SortKey(), SortOrder()); }
     void setSortKey(int column) { setSortSettings(Sorted(), column, SortOrder()); }
     void setSortOrder(int order) { setSortSettings(Sorted(), SortKey(), order); }
@@ -53,6 +54,6 @@ private:
     int rowOf(int position) const;
     void showSortIndicator();
 
-    EntryListModel m_model;
+    EntryListModel *m_model;
     std::vector<int> m_columnWidths;
 };

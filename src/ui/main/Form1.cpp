@@ -16,8 +16,12 @@
 #include "ui/main/EntryList.h"
 #include "ui/main/frmAdd.h"
 #include "ui/main/modListViewEnh.h"
-#include "vault/frmPass.h"
-#include "vault/modGlobals.h"
+#include "ui/vault/frmPass.h"
+#include "ui/vault/modGlobals.h"
+#include "vault/VaultSession.h"
+
+#include <QApplication>
+#include <QDir>
 
 #include <QAction>
 #include <QMenu>
@@ -70,6 +74,38 @@ Form1::Form1(AppContext &context) : Form(context)
     createListAndStatus();
     createMenus();
     setTabOrder();
+    connectToVault();
+}
+
+void Form1::connectToVault()
+{
+    VaultSession &session = m_ctx.session();
+    connect(&session, &VaultSession::unlocked, this, [this](int count) {
+        SetStatus(QStringLiteral("Loaded ") + QString::number(count) + QStringLiteral(" entries"));
+        afterFormLoad();
+    });
+    connect(&session, &VaultSession::masterPasswordCreated, this, [this] {
+        SetStatus(QStringLiteral("Password created successfully"));
+        afterFormLoad();
+    });
+    m_reloadRetry.setSingleShot(true);
+    m_reloadRetry.setInterval(1000);
+    connect(&m_reloadRetry, &QTimer::timeout, this, &Form1::reloadChangedVault);
+    connect(&session, &VaultSession::changedOutside, this, &Form1::reloadChangedVault);
+}
+
+// Another program rewrote the vault: the list shows it, unless the user is in
+// the middle of something; then it waits.
+void Form1::reloadChangedVault()
+{
+    if (m_ctx.windows.IsLoaded<frmAdd>() || m_ctx.windows.IsLoaded<frmPass>()
+        || QApplication::activeModalWidget()) {
+        m_reloadRetry.start();
+        return;
+    }
+    const Result<bool> reloaded = m_ctx.session().reloadIfChangedOutside();
+    if (reloaded && reloaded.value())
+        SetStatus(QStringLiteral("Loaded %1 entries changed by another program").arg(lstPass->count()));
 }
 
 void Form1::createButtons()
@@ -128,7 +164,7 @@ void Form1::createListAndStatus()
     Twips::place(wbPicture, 7050, 2010, 330, 920);
     wbPicture->hide();
 
-    lstPass = new EntryList(client());
+    lstPass = new EntryList(client(), &m_ctx.session().entries());
     lstPass->setObjectName(QStringLiteral("lstPass"));
     Twips::place(lstPass, 60, 1980, 8895, 4215);
     connect(lstPass, &EntryList::ColumnClick, this, &Form1::lstPass_ColumnClick);
@@ -207,6 +243,32 @@ void Form1::afterFormLoad()
     m_ctx.windows.Unload<frmPass>();
 }
 
+bool Form1::Form_QueryUnload()
+{
+    return frmAdd::mayDiscardTyping(m_ctx) && keepUnsavedChange();
+}
+
+// A change that could not be saved is not thrown away without a word.
+bool Form1::keepUnsavedChange()
+{
+    VaultSession &session = m_ctx.session();
+    while (session.hasUnsavedChanges()) {
+        const platform::MsgResult answer = m_ctx.MsgBox(
+                QStringLiteral("Your last change could not be saved to \"%1\".\r\n\r\nClick Retry to "
+                               "try saving it again, Discard to close without it, or Cancel to "
+                               "keep %2 open.")
+                        .arg(QDir::toNativeSeparators(session.path()), m_ctx.appTitle()),
+                platform::MsgButtons::RetryDiscardCancel, QStringLiteral("Unsaved Change"),
+                platform::MsgIcon::Warning);
+        if (answer == platform::MsgResult::Discard)
+            return true;
+        if (answer != platform::MsgResult::Retry)
+            return false;
+        modGlobals::SaveVault(m_ctx, *this);
+    }
+    return true;
+}
+
 void Form1::Form_Unload()
 {
     m_ctx.windows.Unload<Form8>();
@@ -236,8 +298,10 @@ QString Form1::statusText() const
 
 void Form1::cmdAdd_Click(int)
 {
+    if (!frmAdd::mayDiscardTyping(m_ctx))
+        return;
     m_ctx.edit.EditMode = QStringLiteral("Add");
-    frmAdd::openForRequest(m_ctx);
+    frmAdd::openForRequest(m_ctx, *this);
 }
 
 void Form1::cmdEdit_Click()
@@ -247,6 +311,8 @@ void Form1::cmdEdit_Click()
         SetStatus(QStringLiteral("You must first select an entry to edit."));
         return;
     }
+    if (!frmAdd::mayDiscardTyping(m_ctx))
+        return;
     const VaultEntry entry = lstPass->item(position);
     EditRequest &request = m_ctx.edit;
     request.EditUsername = entry.Username;
@@ -254,22 +320,22 @@ void Form1::cmdEdit_Click()
     request.EditLocation = entry.Location;
     request.EditRow = position;
     request.EditMode = QStringLiteral("Edit");
-    frmAdd::openForRequest(m_ctx);
+    frmAdd::openForRequest(m_ctx, *this);
 }
 
 void Form1::cmdDelete_Click()
 {
-    EntryCommands::Delete(m_ctx, *this);
+    EntryCommands::Delete(m_ctx, *lstPass, *this);
 }
 
 void Form1::cmdGoto_Click()
 {
-    EntryCommands::GoTo(m_ctx, *this);
+    EntryCommands::GoTo(m_ctx, *lstPass, *this);
 }
 
 void Form1::cmdCopy_Click(int index)
 {
-    EntryCommands::Copy(m_ctx, *this, index);
+    EntryCommands::Copy(m_ctx, *lstPass, *this, index);
 }
 
 void Form1::cmdWebsite_Click(int)

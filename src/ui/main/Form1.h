@@ -1,6 +1,9 @@
 #pragma once
 
 #include "ui/Form.h"
+#include "ui/StatusReporter.h"
+
+#include <QTimer>
 
 #include <array>
 
@@ -13,7 +16,7 @@ class StatusBar;
 class WebView;
 
 // The main window: the entry list, the command buttons, the menus and the status line.
-class Form1 : public Form
+class Form1 : public Form, public StatusReporter
 {
     Q_OBJECT
 
@@ -21,11 +24,12 @@ public:
     explicit Form1(AppContext &context);
 
     void Form_Load() override;
+    bool Form_QueryUnload() override;
     void Form_Unload() override;
     // Completes the window once the vault is open.
     void afterFormLoad();
 
-    void SetStatus(const QString &text);
+    void SetStatus(const QString &text) override;
     QString statusText() const;
 
     // Button handlers; the menu items run the same ones.
@@ -71,4 +75,10 @@ private:
     void createListAndStatus();
     void createMenus();
     void setTabOrder();
+    void connectToVault();
+    void reloadChangedVault();
+    bool keepUnsavedChange();
+
+    // Retries a reload that had to wait for an open dialog.
+    QTimer m_reloadRetry;
 };

@@ -2,11 +2,10 @@
 
 #include "app/AppContext.h"
 #include "ui/Controls.h"
+#include "ui/StatusReporter.h"
 #include "ui/look/modSkin.h"
-#include "ui/main/EntryList.h"
-#include "ui/main/Form1.h"
+#include "ui/vault/modGlobals.h"
 #include "vault/VaultFormat.h"
-#include "vault/modGlobals.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -72,23 +71,38 @@ void frmAdd::createControls()
             [this] { txtWebsite_KeyPress(Controls::EnterKeyAscii); });
 }
 
-void frmAdd::openForRequest(AppContext &context)
+void frmAdd::openForRequest(AppContext &context, StatusReporter &status)
 {
-    if (frmAdd *open = context.windows.Find<frmAdd>())
+    frmAdd *open = context.windows.Find<frmAdd>();
+    if (open)
         open->loadRequest();
+    if (frmAdd *shown = context.windows.Show<frmAdd>())
+        shown->m_status = &status;
+}
+
+bool frmAdd::mayDiscardTyping(AppContext &context)
+{
+    const frmAdd *open = context.windows.Find<frmAdd>();
+    if (!open || open->typedEntry() == open->m_loaded)
+        return true;
+    const platform::MsgResult answer = context.MsgBox(
+            QStringLiteral("The entry editor holds text that was not saved.") + CrLf + CrLf
+                    + QStringLiteral("Click OK to discard it, or Cancel to go back to the editor."),
+            platform::MsgButtons::OkCancel, QStringLiteral("Unsaved Entry"), platform::MsgIcon::Warning);
+    if (answer == platform::MsgResult::Ok)
+        return true;
     context.windows.Show<frmAdd>();
+    return false;
 }
 
 void frmAdd::Form_Load()
 {
-    if (Form1 *main = m_ctx.windows.Find<Form1>()) {
-        const QAbstractItemModel *model = main->lstPass->model();
-        connect(model, &QAbstractItemModel::rowsInserted, this, &frmAdd::followEditedEntry);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &frmAdd::followEditedEntry);
-        connect(model, &QAbstractItemModel::rowsMoved, this, &frmAdd::followEditedEntry);
-        connect(model, &QAbstractItemModel::layoutChanged, this, &frmAdd::followEditedEntry);
-        connect(model, &QAbstractItemModel::modelReset, this, &frmAdd::followEditedEntry);
-    }
+    const QAbstractItemModel *model = &m_ctx.session().entries();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &frmAdd::followEditedEntry);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &frmAdd::followEditedEntry);
+    connect(model, &QAbstractItemModel::rowsMoved, this, &frmAdd::followEditedEntry);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &frmAdd::followEditedEntry);
+    connect(model, &QAbstractItemModel::modelReset, this, &frmAdd::followEditedEntry);
     loadRequest();
     if (m_ctx.branding.UseSkin)
         modSkin::SkinForm(m_ctx, this);
@@ -113,17 +127,18 @@ void frmAdd::loadRequest()
         txtUsername->setText(request.EditUsername);
         txtPassword->setText(request.EditPassword);
         txtWebsite->setText(request.EditLocation);
-        if (Form1 *main = m_ctx.windows.Find<Form1>())
-            trackEditedEntry(*main->lstPass);
+        trackEditedEntry();
     }
+    m_loaded = typedEntry();
     cmdDelete->setFocus();
 }
 
-void frmAdd::trackEditedEntry(EntryList &list)
+void frmAdd::trackEditedEntry()
 {
+    const EntryListModel &rows = m_ctx.session().entries();
     const int position = m_ctx.edit.EditRow;
-    if (position >= 1 && position <= list.count())
-        m_editedEntry = QPersistentModelIndex(list.model()->index(position - 1, 0));
+    if (position >= 1 && position <= rows.rowCount())
+        m_editedEntry = QPersistentModelIndex(rows.index(position - 1, 0));
 }
 
 void frmAdd::followEditedEntry()
@@ -167,17 +182,13 @@ bool frmAdd::acceptTyped(const VaultEntry &entry)
     return true;
 }
 
-// False when nothing was written and the editor stays open.
-bool frmAdd::writeRow(EntryList &list, const VaultEntry &entry)
+std::optional<Result<VaultSession::SaveStatus>> frmAdd::writeRow(const VaultEntry &entry)
 {
-    if (isAddMode()) {
-        list.addItem(entry);
-        return true;
-    }
-    if (m_editedEntry.isValid()) {
-        list.setItem(m_editedEntry.row() + 1, entry);
-        return true;
-    }
+    VaultSession &session = m_ctx.session();
+    if (isAddMode())
+        return session.add(entry);
+    if (m_editedEntry.isValid())
+        return session.replace(m_editedEntry.row(), entry);
     // Its entry is gone: writing at the old position would overwrite another one.
     const platform::MsgResult answer = m_ctx.MsgBox(
             QStringLiteral("The entry you are editing was deleted while the editor was open.")
@@ -186,9 +197,8 @@ bool frmAdd::writeRow(EntryList &list, const VaultEntry &entry)
                                      "to go back to the editor."),
             platform::MsgButtons::OkCancel, QStringLiteral("Entry Deleted"));
     if (answer != platform::MsgResult::Ok)
-        return false;
-    list.addItem(entry);
-    return true;
+        return std::nullopt;
+    return session.add(entry);
 }
 
 void frmAdd::cmdAdd_Click()
@@ -196,12 +206,14 @@ void frmAdd::cmdAdd_Click()
     const VaultEntry entry = typedEntry();
     if (!acceptTyped(entry))
         return;
-    Form1 *main = m_ctx.windows.Find<Form1>();
-    if (!main || !writeRow(*main->lstPass, entry))
+    if (!m_status)
+        return;
+    std::optional<Result<VaultSession::SaveStatus>> attempt = writeRow(entry);
+    if (!attempt)
         return;
     // A failed save has told the user; the change stays in the list for the next save.
-    if (modGlobals::SaveVault(m_ctx))
-        main->SetStatus(QStringLiteral("Added new entry.  Data saved."));
+    if (modGlobals::SaveVault(m_ctx, *m_status, std::move(*attempt)))
+        m_status->SetStatus(QStringLiteral("Added new entry.  Data saved."));
     m_ctx.windows.Unload(this);
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "ui/Form.h"
+#include "vault/Result.h"
+#include "vault/VaultEntry.h"
+#include "vault/VaultSession.h"
 
 #include <QPersistentModelIndex>
 
-class EntryList;
-class Form1;
+#include <optional>
+
 class QLabel;
+class StatusReporter;
 class QLineEdit;
 class QToolButton;
-struct VaultEntry;
 
 // The entry editor: a new entry in add mode, the chosen entry in edit mode, as
 // the edit request says. Modeless, one instance.
@@ -22,7 +25,9 @@ public:
 
     // Opens the editor for the edit request just written; an editor that is
     // open already takes the new request over, so Save does what it shows.
-    static void openForRequest(AppContext &context);
+    static void openForRequest(AppContext &context, StatusReporter &status);
+    // True unless the open editor holds typed text and the user chose to keep it.
+    static bool mayDiscardTyping(AppContext &context);
 
     void Form_Load() override;
 
@@ -40,17 +45,20 @@ public:
     QLabel *SkinLabel3 = nullptr;
     QLineEdit *txtWebsite = nullptr;
 
-protected:
-
 private:
     void createControls();
     void loadRequest();
     bool isAddMode() const;
-    void trackEditedEntry(EntryList &list);
+    void trackEditedEntry();
     void followEditedEntry();
     VaultEntry typedEntry() const;
     bool acceptTyped(const VaultEntry &entry);
-    bool writeRow(EntryList &list, const VaultEntry &entry);
+    // Empty when the user chose to go back to the editor.
+    std::optional<Result<VaultSession::SaveStatus>> writeRow(const VaultEntry &entry);
+
+    StatusReporter *m_status = nullptr;
+    // What the boxes held when the request was loaded.
+    VaultEntry m_loaded;
 
     // The entry being edited, wherever sorting, adding and deleting move it.
     QPersistentModelIndex m_editedEntry;

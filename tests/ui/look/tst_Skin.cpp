@@ -12,7 +12,7 @@
 #include "ui/look/modSkin.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
-#include "vault/frmPass.h"
+#include "ui/vault/frmPass.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "EntryTesting.h"
 #include "TestEnv.h"
 #include "ui/main/EntryList.h"
-#include "ui/main/EntryListModel.h"
+#include "vault/EntryListModel.h"
 #include "ui/main/Form1.h"
 #include "ui/main/modListViewEnh.h"
 

@@ -1,10 +1,11 @@
 // The master-password dialog as a user meets it: both layouts, every refusal
 // with its exact message, three tries, and every way out of it.
 #include "TestEnv.h"
+#include "vault/VaultSession.h"
 #include "ui/Twips.h"
 #include "ui/main/Form1.h"
-#include "vault/frmPass.h"
-#include "vault/modOnTop.h"
+#include "ui/vault/frmPass.h"
+#include "ui/vault/modOnTop.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -232,7 +233,7 @@ private slots:
         QCOMPARE(dialog->txtPass2->text(), boxesEmptied ? QString() : second);
         QCOMPARE(env.vaultBytes(), NewVault);
         QVERIFY(!env.platform.ended());
-        QVERIFY(env.ctx().vault.MasterPassword.isEmpty());
+        QVERIFY(env.ctx().session().MasterPassword().isEmpty());
     }
 
     void triesInCheckMode_data()

@@ -1,13 +1,14 @@
-#include "vault/frmPass.h"
+#include "ui/vault/frmPass.h"
 
 #include "app/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 #include "ui/look/modSkin.h"
 #include "ui/main/Form1.h"
+#include "ui/vault/modGlobals.h"
+#include "ui/vault/modOnTop.h"
 #include "vault/VaultFormat.h"
-#include "vault/modGlobals.h"
-#include "vault/modOnTop.h"
+#include "vault/VaultSession.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -143,7 +144,7 @@ void frmPass::layOutForChecking()
 void frmPass::Form_Unload()
 {
     Timer1.stop();
-    if (m_ctx.vault.MasterPassword.isEmpty())
+    if (!m_newPasswordAccepted && m_ctx.session().MasterPassword().isEmpty())
         m_ctx.windows.EndProgram();
 }
 
@@ -200,20 +201,17 @@ void frmPass::acceptNewPassword()
         askUser(u"This password cannot be used: "_s + reason + u'.', MsgButtons::Ok, u"Error"_s);
         return;
     }
-    m_ctx.vault.MasterPassword = password;
     Timer1.stop();
+    m_newPasswordAccepted = true;
     // Closes this dialog; nothing of it may be touched afterwards.
-    modGlobals::CreateMasterPassword(m_ctx);
+    modGlobals::CreateMasterPassword(m_ctx, password);
 }
 
 void frmPass::checkPassword()
 {
-    if (txtPass->text() == m_ctx.vault.StoredPassword) {
-        m_ctx.vault.MasterPassword = m_ctx.vault.StoredPassword;
-        Timer1.stop();
-        modGlobals::LoadEntries(m_ctx);
+    // Once accepted, this dialog is closed; nothing of it may be touched afterwards.
+    if (modGlobals::LoadEntries(m_ctx, txtPass->text()))
         return;
-    }
     refuseWrongPassword();
 }
 

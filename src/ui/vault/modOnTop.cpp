@@ -1,4 +1,4 @@
-#include "vault/modOnTop.h"
+#include "ui/vault/modOnTop.h"
 
 #include <QWidget>
 

@@ -51,6 +51,9 @@ private:
     void checkPassword();
     void refuseWrongPassword();
     void leaveAndEndProgram();
+    // Set once create mode accepted a password, which is written after the dialog closes.
+    bool m_newPasswordAccepted = false;
+
     platform::MsgResult askUser(const QString &text, platform::MsgButtons buttons,
                                 const QString &title = {});
 };

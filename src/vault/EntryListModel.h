@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vault/VaultEntry.h"
+#include "VaultEntry.h"
 
 #include <QAbstractTableModel>
 #include <QCollator>
@@ -14,6 +14,9 @@ class EntryListModel : public QAbstractTableModel
 
 public:
     enum SortOrderValue { Ascending = 0, Descending = 1 };
+    // A longer field is cut short on screen, so a huge one cannot stall the window;
+    // the entry itself keeps the whole text.
+    static constexpr int MaximumShownLength = 2000;
 
     explicit EntryListModel(QObject *parent = nullptr);
 
@@ -30,6 +33,8 @@ public:
     // Adds at the end, or at its place in the order once the list is sorted. Returns the row.
     int add(const VaultEntry &entry);
     void append(std::vector<VaultEntry> entries);
+    // All rows at once, in the list's order when it is sorted.
+    void resetEntries(std::vector<VaultEntry> entries);
     // Rewrites a row; a sorted list moves it to its place. Returns its row afterwards.
     int replace(int row, const VaultEntry &entry);
     void remove(int row);
@@ -42,6 +47,7 @@ public:
     void setSortSettings(bool sorted, int column, int order);
 
     static QString field(const VaultEntry &entry, int column);
+    static const QString &fieldRef(const VaultEntry &entry, int column);
 
 private:
     bool lessInOrder(const VaultEntry &a, const VaultEntry &b) const;

@@ -1,4 +1,4 @@
-#include "ui/main/EntryListModel.h"
+#include "EntryListModel.h"
 
 #include <algorithm>
 #include <numeric>
@@ -18,8 +18,9 @@ int EntryListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
 }
 
-QString EntryListModel::field(const VaultEntry &entry, int column)
+const QString &EntryListModel::fieldRef(const VaultEntry &entry, int column)
 {
+    static const QString none;
     switch (column) {
     case 0:
         return entry.Username;
@@ -28,16 +29,26 @@ QString EntryListModel::field(const VaultEntry &entry, int column)
     case 2:
         return entry.Location;
     default:
-        return {};
+        return none;
     }
+}
+
+QString EntryListModel::field(const VaultEntry &entry, int column)
+{
+    return fieldRef(entry, column);
 }
 
 QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return field(entry(index.row()), index.column());
+    // No tooltips: one would show a password to anyone looking over the shoulder.
+    if (role == Qt::DisplayRole) {
+        const QString &text = fieldRef(entry(index.row()), index.column());
+        if (text.size() <= MaximumShownLength)
+            return text;
+        return QString(text.first(MaximumShownLength) + QChar(0x2026));
+    }
     return {};
 }
 
@@ -127,6 +138,15 @@ void EntryListModel::remove(int row)
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
+}
+
+void EntryListModel::resetEntries(std::vector<VaultEntry> entries)
+{
+    beginResetModel();
+    m_rows = std::move(entries);
+    endResetModel();
+    if (m_sorted)
+        sortRows();
 }
 
 void EntryListModel::clear()

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "vault/Result.h"
+#include "vault/VaultSession.h"
+
+class AppContext;
+class StatusReporter;
+
+// Between the vault session and the windows: opens the vault through the
+// password dialog and tells the user how each save went.
+namespace modGlobals {
+
+// At the end of the main window's load: locks the vault, makes sure its file
+// exists, reads the master line and opens the password dialog in create or check mode.
+void OpenVault(AppContext &context);
+void AskNewMasterPassword(AppContext &context);
+void AskMasterPassword(AppContext &context);
+
+// Check mode: false when the password is wrong. Once it is right, the entries
+// are loaded and the session tells the main window.
+bool LoadEntries(AppContext &context, const QString &password);
+// Create mode, once the dialog accepted a new master password: writes the vault.
+void CreateMasterPassword(AppContext &context, const QString &password);
+
+// Reports a save on the status line, or in a box when it failed or when the
+// file changed outside in a way that needs the user's word. True when the
+// change is on disk; otherwise it stays in the list for the next save.
+bool SaveVault(AppContext &context, StatusReporter &status,
+               Result<VaultSession::SaveStatus> attempt);
+// Saves what is waiting to be saved.
+bool SaveVault(AppContext &context, StatusReporter &status);
+
+} // namespace modGlobals

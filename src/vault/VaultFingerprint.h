@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QString>
+
+// What the vault file looked like when it was last read or written, so a
+// change made by another program is noticed before it could be overwritten.
+struct VaultFingerprint
+{
+    qint64 size = -1;
+    QDateTime modified;
+    QByteArray hash;
+
+    static VaultFingerprint of(const QString &path, QByteArrayView bytes);
+    // The file as it is now; its bytes are hashed only when size and time still match.
+    bool matchesFileAt(const QString &path) const;
+
+    friend bool operator==(const VaultFingerprint &, const VaultFingerprint &) = default;
+};
