@@ -118,16 +118,26 @@ Result<void> VaultCommands::openSession(VaultSession &session)
     if (!QFileInfo::exists(m_vaultPath))
         return Error{u"There is no vault \"%1\"; keyholder-cli create makes one"_s.arg(native(m_vaultPath))};
     if (m_invocation.writes()) {
-        if (Result<void> locked = session.acquireLock(); !locked)
+        if (Result<void> locked = lock(session); !locked)
             return locked;
     }
     return session.open();
 }
 
+Result<void> VaultCommands::lock(VaultSession &session)
+{
+    Result<void> locked = session.acquireLock();
+    if (!locked && session.isOpenElsewhere()) {
+        return Error{u"The vault \"%1\" is open in Keyholder or another program, so it cannot be changed now; "
+                     "list, show and export still work"_s.arg(native(m_vaultPath))};
+    }
+    return locked;
+}
+
 // The file is made only once the password is known, so a failed create leaves nothing behind.
 Result<void> VaultCommands::create(VaultSession &session)
 {
-    if (Result<void> locked = session.acquireLock(); !locked)
+    if (Result<void> locked = lock(session); !locked)
         return locked;
     const bool existed = QFileInfo::exists(m_vaultPath);
     if (existed) {

@@ -21,6 +21,7 @@ public:
 private:
     Result<void> execute();
     Result<void> openSession(VaultSession &session);
+    Result<void> lock(VaultSession &session);
     Result<void> create(VaultSession &session);
     Result<void> unlock(VaultSession &session);
 
