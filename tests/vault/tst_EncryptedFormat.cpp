@@ -5,6 +5,7 @@
 #include "vault/VaultKey.h"
 #include "vault/Windows1252.h"
 
+#include <QFile>
 #include <QTest>
 #include <QtEndian>
 
@@ -78,6 +79,8 @@ private slots:
     void noSecretInFile_data();
     void noSecretInFile();
     void calibratedLimitsAreReadable();
+    void scrambledVaultIsNotEncrypted_data();
+    void scrambledVaultIsNotEncrypted();
 };
 
 void tst_EncryptedFormat::roundTrip_data()
@@ -228,6 +231,30 @@ void tst_EncryptedFormat::calibratedLimitsAreReadable()
     const Result<Header> header = readHeader(seal(sampleVault(), key.value()));
     QVERIFY2(header, whyNot(header));
     QCOMPARE(header->limits, limits);
+}
+
+void tst_EncryptedFormat::scrambledVaultIsNotEncrypted_data()
+{
+    const auto fixture = [](const char *name) {
+        QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/") + QLatin1String(name));
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("missing test file %s", name);
+        return file.readAll();
+    };
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("saved.enc") << fixture("saved.enc");
+    QTest::newRow("hand_edited.enc") << fixture("hand_edited.enc");
+    QTest::newRow("zero_bytes.enc") << fixture("zero_bytes.enc");
+    QTest::newRow("empty master") << VaultFormat::masterOnly(QString());
+    QTest::newRow("master starting with NUL") << VaultFormat::masterOnly(QString(QChar(0)) + u"abc"_s);
+    QTest::newRow("master starting with euro") << VaultFormat::masterOnly(u"€uro"_s);
+    QTest::newRow("master starting with byte 0x80") << VaultFormat::masterOnly(u"\u0080abc"_s);
+}
+
+void tst_EncryptedFormat::scrambledVaultIsNotEncrypted()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!isEncrypted(bytes));
 }
 
 QTEST_GUILESS_MAIN(tst_EncryptedFormat)
