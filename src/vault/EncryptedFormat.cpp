@@ -74,23 +74,23 @@ bool limitsAccepted(KdfLimits limits)
 
 KdfLimits calibrate()
 {
-    // Deriving costs a fixed part (taking and filling the memory) plus a part per
-    // pass: two timings with different passes tell them apart.
+    const quint64 mostPasses = std::min(MaxOpsLimit, MaxWork / CalibratedMemLimit);
     const auto msToDerive = [](quint64 passes) {
         QElapsedTimer timer;
         timer.start();
         const bool derived = VaultKey::createNew(u"calibration"_s, {passes, CalibratedMemLimit}).ok();
-        return derived ? double(timer.nsecsElapsed()) / 1e6 : -1.0;
+        return derived ? std::max(1.0, double(timer.nsecsElapsed()) / 1e6) : -1.0;
     };
-    const double once = msToDerive(1);
-    const double thrice = msToDerive(3);
-    if (once < 0 || thrice < 0)
-        return {MinOpsLimit, CalibratedMemLimit};
-    const double perPass = std::max(0.1, (thrice - once) / 2);
-    const double fixed = std::max(0.0, once - perPass);
-    const auto passes = quint64(std::max(0.0, (CalibrationTargetMs - fixed) / perPass) + 0.5);
-    return {std::clamp(passes, MinOpsLimit, std::min(MaxOpsLimit, MaxWork / CalibratedMemLimit)),
-            CalibratedMemLimit};
+    // Scaled twice: the second timing, near the target, corrects for the fixed
+    // cost of taking the memory. A busy machine only makes the result smaller.
+    quint64 passes = 2;
+    for (int round = 0; round < 2; ++round) {
+        const double ms = msToDerive(passes);
+        if (ms < 0)
+            return {MinOpsLimit, CalibratedMemLimit};
+        passes = std::clamp(quint64(double(passes) * CalibrationTargetMs / ms + 0.5), MinOpsLimit, mostPasses);
+    }
+    return {passes, CalibratedMemLimit};
 }
 
 bool isEncrypted(QByteArrayView fileBytes)
