@@ -1,2 +1,3 @@
 keyholder_add_fuzzer(vault_reader vault_reader.cpp keyholder_core)
 keyholder_add_fuzzer(rtf_reader rtf_reader.cpp keyholder_ui)
+keyholder_add_fuzzer(encrypted_reader encrypted_reader.cpp keyholder_core)

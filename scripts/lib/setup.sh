@@ -6,7 +6,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="${KEYHOLDER_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-webengine-dev xvfb xauth
-          fonts-dejavu-core libgl1-mesa-dri libbenchmark-dev xdg-utils)
+          fonts-dejavu-core libgl1-mesa-dri libbenchmark-dev xdg-utils
+          pkg-config libsodium-dev)
 
 install_missing_packages() {
     local missing=() package
