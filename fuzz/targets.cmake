@@ -1,3 +1,4 @@
 keyholder_add_fuzzer(vault_reader vault_reader.cpp keyholder_core)
 keyholder_add_fuzzer(rtf_reader rtf_reader.cpp keyholder_ui)
+keyholder_add_fuzzer(encrypted_reader encrypted_reader.cpp keyholder_core)
 keyholder_add_fuzzer(csv_import csv_import.cpp keyholder_core)

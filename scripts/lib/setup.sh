@@ -7,6 +7,7 @@ BUILD="${KEYHOLDER_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-webengine-dev xvfb xauth
           fonts-dejavu-core libgl1-mesa-dri libbenchmark-dev xdg-utils
+          pkg-config libsodium-dev
           libcsv-dev)
 
 install_missing_packages() {

@@ -5,10 +5,18 @@
 #include <utility>
 #include <variant>
 
+// Why an operation failed, where the caller must react differently.
+enum class ErrorKind {
+    Other,
+    DecryptionFailed, // wrong key, or a file changed since it was sealed: the caller may ask again
+    DamagedFile,      // not a file this program can read: nothing should be written over it
+};
+
 // What went wrong, as a sentence for the user that ends with the system's reason.
 struct Error
 {
     QString message;
+    ErrorKind kind = ErrorKind::Other;
 };
 
 // The outcome of a vault operation: its value, or the error that stopped it.
@@ -34,6 +42,7 @@ public:
         static const QString none;
         return ok() ? none : std::get<1>(m_state).message;
     }
+    ErrorKind errorKind() const { return ok() ? ErrorKind::Other : std::get<1>(m_state).kind; }
 
 private:
     std::variant<T, Error> m_state;
@@ -44,13 +53,14 @@ class [[nodiscard]] Result<void>
 {
 public:
     Result() = default;
-    Result(Error error) : m_error(std::move(error.message)), m_failed(true) {}
+    Result(Error error) : m_error(std::move(error)), m_failed(true) {}
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
-    const QString &error() const { return m_error; }
+    const QString &error() const { return m_error.message; }
+    ErrorKind errorKind() const { return m_error.kind; }
 
 private:
-    QString m_error;
+    Error m_error;
     bool m_failed = false;
 };

@@ -84,4 +84,9 @@ bool canEncode(QChar c)
     return codeOf(c.unicode()) >= 0;
 }
 
+char16_t decodeByte(uchar byte)
+{
+    return DecodeTable[byte];
+}
+
 } // namespace Windows1252

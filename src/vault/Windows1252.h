@@ -16,6 +16,7 @@ QByteArray encode(QStringView text);
 void appendEncoded(QByteArray &out, QStringView text);
 
 QString decode(QByteArrayView bytes);
+char16_t decodeByte(uchar byte);
 
 bool canEncode(QChar c);
 

@@ -1,5 +1,7 @@
 #include "ui/look/RtfReader.h"
 
+#include "vault/Windows1252.h"
+
 #include <QColor>
 #include <QHash>
 #include <QList>
@@ -30,18 +32,12 @@ constexpr int kDefaultHalfPoints = 24;
 // would make reading quadratic; real documents use a handful.
 constexpr qsizetype kMaxFonts = 256;
 
-// 0x80-0x9F of Windows-1252; 0 marks the five unassigned bytes. The rest of
-// the code page equals Latin-1.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
+// The vault's code page; the five unassigned bytes decode to C1 controls,
+// which a document does not show, so they become 0 and are dropped.
 char16_t fromCp1252(uchar byte)
 {
-    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t(byte);
+    const char16_t c = Windows1252::decodeByte(byte);
+    return c >= 0x80 && c < 0xA0 ? 0 : c;
 }
 
 // Destinations whose content is not document text.
