@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -291,7 +290,8 @@ Result<void> VaultCommands::exportCsv(const VaultSession &session)
     return writeFile(m_invocation.file, csv);
 }
 
-// All or nothing, unless told to leave out the rows the vault cannot store.
+// Nothing is added until every row has passed, unless told to leave out the
+// rows the vault cannot store. The session saves each entry as it is added.
 Result<void> VaultCommands::importCsv(VaultSession &session)
 {
     const Result<QByteArray> bytes = readFile(m_invocation.file);
