@@ -186,6 +186,36 @@ void Save_SaveVault(benchmark::State &state)
     setCounters(state, count);
 }
 
+// Resident memory of this process, in bytes.
+qint64 residentBytes()
+{
+    QFile statm(u"/proc/self/statm"_s);
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
+}
+
+// The session alone, as keyholder-cli uses it: lock, read, check, entries in
+// memory. Reports the memory the entries take against the file's size.
+void Load_SessionUnlock(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    double memoryPerFileByte = 0;
+    for (auto _ : state) {
+        const qint64 before = residentBytes();
+        VaultSession session(vault.path());
+        if (!session.open() || !session.unlock(Master).value())
+            state.SkipWithError("the vault did not open");
+        state.PauseTiming();
+        memoryPerFileByte = double(residentBytes() - before) / double(vault.bytes.size());
+        state.ResumeTiming();
+    }
+    state.counters["memory_per_file_byte"] = memoryPerFileByte;
+    setCounters(state, count);
+}
+
 // What holding the vault's lock adds to a start: take it, then let it go.
 void Start_AcquireLock(benchmark::State &state)
 {
@@ -227,7 +257,8 @@ void Unlock_HugeFieldUntilPainted(benchmark::State &state)
 
 BENCHMARK(Start_AcquireLock)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Unlock_HugeFieldUntilPainted)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(Load_Baseline_ReadAndDecipher)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Load_Baseline_ReadAndDecipher)->Arg(32767)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Load_SessionUnlock)->Arg(32767)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Load_LoadEntriesIntoList)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Save_Baseline_QSaveFile)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Save_SaveVault)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);

@@ -111,7 +111,8 @@ Result<void> VaultSession::open()
 {
     if (Result<void> ensured = VaultFile::EnsureVaultFile(m_path); !ensured)
         return ensured;
-    Result<QByteArray> bytes = readFile();
+    // The entries are read at unlock, from the file as it is then.
+    Result<QByteArray> bytes = VaultFile::readStart(m_path);
     if (!bytes)
         return Error{bytes.error()};
     m_encrypted = EncryptedFormat::isEncrypted(bytes.value());
