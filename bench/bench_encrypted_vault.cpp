@@ -55,13 +55,12 @@ void save(benchmark::State &state, bool encrypted)
     const VaultKey &key = calibratedKey();
     const QTemporaryDir dir;
     const QString path = dir.filePath(u"data.enc"_s);
-    QString error;
     for (auto _ : state) {
         QByteArray bytes = VaultFormat::serialize(Master, entries());
         if (encrypted)
             bytes = EncryptedFormat::seal(bytes, key);
-        if (!VaultFile::write(path, bytes, &error))
-            state.SkipWithError(qPrintable(error));
+        if (const Result<void> written = VaultFile::write(path, bytes); !written)
+            state.SkipWithError(qPrintable(written.error()));
     }
 }
 

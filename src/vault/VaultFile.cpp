@@ -119,31 +119,53 @@ Result<void> keepBackup(const QString &path)
     return {};
 }
 
-} // namespace
-
-namespace VaultFile {
-
-Result<QByteArray> read(const QString &path)
+Result<void> checkReadable(const QString &path)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return notRegularError(path, info);
-    if (info.size() > MaximumSize)
+    if (info.size() > VaultFile::MaximumSize)
         return Error{u"The vault file \"%1\" is %2 MiB, larger than the %3 MiB a vault can be, so it "
                      "was not read. It was left as it is."_s.arg(native(path))
                              .arg(info.size() >> 20)
-                             .arg(MaximumSize >> 20)};
+                             .arg(VaultFile::MaximumSize >> 20)};
+    return {};
+}
+
+Result<QByteArray> readBytes(const QString &path, qint64 limit)
+{
+    if (Result<void> readable = checkReadable(path); !readable)
+        return Error{readable.error()};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fileError(u"open"_s, path, file.errorString());
     try {
-        QByteArray bytes = file.readAll();
+        QByteArray bytes = limit < 0 ? file.readAll() : file.read(limit);
         if (file.error() != QFileDevice::NoError)
             return fileError(u"read"_s, path, file.errorString());
         return bytes;
     } catch (const std::bad_alloc &) {
         return fileError(u"read"_s, path, u"there is not enough memory"_s);
     }
+}
+
+} // namespace
+
+namespace VaultFile {
+
+Result<QByteArray> read(const QString &path)
+{
+    return readBytes(path, -1);
+}
+
+Result<QByteArray> readStart(const QString &path)
+{
+    constexpr qint64 Chunk = 64 * 1024;
+    Result<QByteArray> start = readBytes(path, Chunk);
+    // A master line longer than the chunk: the whole file, as before.
+    if (start && start->size() == Chunk && !start->contains('\r'))
+        return read(path);
+    return start;
 }
 
 Result<void> write(const QString &path, QByteArrayView bytes, Backup backup)

@@ -15,6 +15,9 @@ inline constexpr qint64 MaximumSize = qint64(256) << 20;
 
 // Only a regular file (or a link to one) of at most MaximumSize is read.
 Result<QByteArray> read(const QString &path);
+// The same checks, but only the start of the file: at least its first line
+// (the master line) or, when it is longer, the first 64 KiB.
+Result<QByteArray> readStart(const QString &path);
 
 enum class Backup { None, KeepPrevious };
 

@@ -1,14 +1,17 @@
 #include "VaultFingerprint.h"
 
-#include <QCryptographicHash>
+#include <QHashFunctions>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
 
+// Only this process compares the values, and size and time come with them,
+// so Qt's fast hash is enough; it runs on every save over the whole file.
 QByteArray hashOf(QByteArrayView bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256);
+    const size_t hash = qHashBits(bytes.data(), size_t(bytes.size()), 0);
+    return QByteArray(reinterpret_cast<const char *>(&hash), sizeof hash);
 }
 
 QByteArray hashOfFile(const QString &path)
@@ -16,10 +19,8 @@ QByteArray hashOfFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
-    if (!hash.addData(&file))
-        return {};
-    return hash.result();
+    const QByteArray bytes = file.readAll();
+    return file.error() == QFileDevice::NoError ? hashOf(bytes) : QByteArray();
 }
 
 } // namespace

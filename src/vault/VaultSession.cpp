@@ -1,7 +1,7 @@
 #include "VaultSession.h"
 
+#include "EncryptedFormat.h"
 #include "VaultFile.h"
-#include "VaultFormat.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -82,27 +82,74 @@ Result<QByteArray> VaultSession::readFile() const
     return VaultFile::read(m_path);
 }
 
+Result<QByteArray> VaultSession::plainBytes(const QByteArray &fileBytes) const
+{
+    if (!EncryptedFormat::isEncrypted(fileBytes))
+        return fileBytes;
+    if (!m_key)
+        return Error{u"The vault file is encrypted with another master password."_s, ErrorKind::DecryptionFailed};
+    return EncryptedFormat::open(fileBytes, *m_key);
+}
+
+Result<VaultFormat::Contents> VaultSession::readContents() const
+{
+    Result<QByteArray> bytes = readFile();
+    if (!bytes)
+        return Error{bytes.error()};
+    Result<QByteArray> plain = plainBytes(bytes.value());
+    if (!plain)
+        return Error{plain.error(), plain.errorKind()};
+    return parse(plain.value());
+}
+
+QByteArray VaultSession::fileBytesFor(const QByteArray &plain) const
+{
+    return m_key ? EncryptedFormat::seal(plain, *m_key) : plain;
+}
+
 Result<void> VaultSession::open()
 {
     if (Result<void> ensured = VaultFile::EnsureVaultFile(m_path); !ensured)
         return ensured;
-    Result<QByteArray> bytes = readFile();
+    // The entries are read at unlock, from the file as it is then.
+    Result<QByteArray> bytes = VaultFile::readStart(m_path);
     if (!bytes)
         return Error{bytes.error()};
+    m_encrypted = EncryptedFormat::isEncrypted(bytes.value());
+    if (m_encrypted) {
+        // The password is checked by decrypting; the header must at least be ours.
+        if (Result<EncryptedFormat::Header> header = EncryptedFormat::readHeader(bytes.value()); !header)
+            return Error{header.error(), header.errorKind()};
+        return {};
+    }
     m_storedPassword = VaultFormat::readMasterPassword(bytes.value());
     return {};
 }
 
 Result<bool> VaultSession::unlock(const QString &password)
 {
-    if (password != m_storedPassword)
+    if (!m_encrypted && password != m_storedPassword)
         return false;
     Result<QByteArray> bytes = readFile();
     if (!bytes)
         return Error{bytes.error()};
-    Result<VaultFormat::Contents> contents = parse(bytes.value());
+    if (m_encrypted) {
+        Result<VaultKey> key = VaultKey::forFile(bytes.value(), password);
+        if (!key)
+            return Error{key.error(), key.errorKind()};
+        m_key.emplace(std::move(key).value());
+    }
+    Result<QByteArray> plain = plainBytes(bytes.value());
+    if (!plain) {
+        m_key.reset();
+        if (plain.errorKind() == ErrorKind::DecryptionFailed)
+            return false;
+        return Error{plain.error(), plain.errorKind()};
+    }
+    Result<VaultFormat::Contents> contents = parse(plain.value());
     if (!contents)
         return Error{contents.error()};
+    m_storedPassword = contents->MasterPassword;
     m_masterPassword = password;
     const int count = static_cast<int>(contents->Entries.size());
     m_entries.append(std::move(contents->Entries));
@@ -157,9 +204,7 @@ Result<VaultSession::SaveStatus> VaultSession::save()
 {
     m_conflictReason.clear();
     if (changedOnDisk()) {
-        Result<QByteArray> bytes = readFile();
-        Result<VaultFormat::Contents> disk =
-                bytes ? parse(bytes.value()) : Result<VaultFormat::Contents>(Error{bytes.error()});
+        Result<VaultFormat::Contents> disk = readContents();
         if (!disk)
             m_conflictReason = u"it can no longer be read. "_s + disk.error();
         else if (disk->MasterPassword != m_masterPassword)
@@ -182,7 +227,7 @@ Result<void> VaultSession::saveOverwriting()
 
 Result<void> VaultSession::write(const std::vector<VaultEntry> &entries)
 {
-    const QByteArray bytes = VaultFormat::serialize(m_masterPassword, entries);
+    const QByteArray bytes = fileBytesFor(VaultFormat::serialize(m_masterPassword, entries));
     if (Result<void> written = VaultFile::write(m_path, bytes, VaultFile::Backup::KeepPrevious); !written)
         return written;
     m_pending.clear();
@@ -223,7 +268,10 @@ Result<bool> VaultSession::reloadIfChangedOutside()
     Result<QByteArray> bytes = readFile();
     if (!bytes)
         return Error{bytes.error()};
-    Result<VaultFormat::Contents> disk = parse(bytes.value());
+    Result<QByteArray> plain = plainBytes(bytes.value());
+    if (!plain)
+        return Error{plain.error(), plain.errorKind()};
+    Result<VaultFormat::Contents> disk = parse(plain.value());
     if (!disk)
         return Error{disk.error()};
     // A new master password is for the next start; the next save asks first.
@@ -232,6 +280,45 @@ Result<bool> VaultSession::reloadIfChangedOutside()
     m_entries.resetEntries(std::move(disk->Entries));
     remember(bytes.value());
     return true;
+}
+
+Result<void> VaultSession::encrypt(EncryptedFormat::KdfLimits limits)
+{
+    Result<VaultKey> key = VaultKey::createNew(m_masterPassword, limits);
+    if (!key)
+        return Error{key.error()};
+    std::optional<VaultKey> previous = std::exchange(m_key, std::move(key).value());
+    if (Result<void> written = saveOverwriting(); !written) {
+        m_key = std::move(previous);
+        return written;
+    }
+    m_encrypted = true;
+    return sealBackup();
+}
+
+Result<void> VaultSession::decrypt()
+{
+    std::optional<VaultKey> previous = std::exchange(m_key, std::nullopt);
+    if (Result<void> written = saveOverwriting(); !written) {
+        m_key = std::move(previous);
+        return written;
+    }
+    m_encrypted = false;
+    return {};
+}
+
+// The backup holds the file as it was before: scrambled, it would keep every secret readable.
+Result<void> VaultSession::sealBackup()
+{
+    const QString backup = VaultFile::backupPathOf(m_path);
+    if (!QFileInfo(backup).isFile())
+        return {};
+    Result<QByteArray> bytes = VaultFile::read(backup);
+    if (!bytes)
+        return Error{bytes.error()};
+    if (EncryptedFormat::isEncrypted(bytes.value()))
+        return {};
+    return VaultFile::write(backup, EncryptedFormat::seal(bytes.value(), *m_key));
 }
 
 void VaultSession::remember(const QByteArray &fileBytes)

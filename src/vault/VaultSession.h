@@ -4,6 +4,8 @@
 #include "Result.h"
 #include "VaultEntry.h"
 #include "VaultFingerprint.h"
+#include "VaultFormat.h"
+#include "VaultKey.h"
 
 #include <QFileSystemWatcher>
 #include <QLockFile>
@@ -11,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // One open vault: its file, its lock, its master password and its entries in
@@ -43,10 +46,13 @@ public:
 
     // Makes sure the file exists (an empty vault is created) and reads its master line.
     Result<void> open();
-    bool needsNewMasterPassword() const { return m_storedPassword.isEmpty(); }
+    bool needsNewMasterPassword() const { return !m_encrypted && m_storedPassword.isEmpty(); }
+    // An encrypted file is opened with a key derived from the password, which takes a moment.
+    bool isEncrypted() const { return m_encrypted; }
     // Read from the file's master line by open().
     const QString &StoredPassword() const { return m_storedPassword; }
-    // False for a wrong password; the entries are loaded once it is right.
+    // False for a wrong password (for an encrypted file: it does not decrypt);
+    // the entries are loaded once it is right.
     Result<bool> unlock(const QString &password);
     // First use: writes the new master password, keeping entry lines already there.
     Result<void> createMasterPassword(const QString &password);
@@ -66,6 +72,11 @@ public:
     Result<void> saveOverwriting();
     bool hasUnsavedChanges() const { return !m_pending.empty(); }
     const QString &conflictReason() const { return m_conflictReason; }
+
+    // Rewrites the unlocked vault in the other format, through the same safe write.
+    // Encrypting also seals a scrambled backup, which would otherwise give the secrets away.
+    Result<void> encrypt(EncryptedFormat::KdfLimits limits);
+    Result<void> decrypt();
 
     // Reads the file again when another program changed it and nothing here is
     // waiting to be saved. True when the list was replaced.
@@ -87,6 +98,11 @@ private:
     };
 
     Result<QByteArray> readFile() const;
+    // The bytes of the scrambled format, whichever format the file has.
+    Result<QByteArray> plainBytes(const QByteArray &fileBytes) const;
+    Result<VaultFormat::Contents> readContents() const;
+    QByteArray fileBytesFor(const QByteArray &plain) const;
+    Result<void> sealBackup();
     Result<SaveStatus> record(Change change);
     Result<void> write(const std::vector<VaultEntry> &entries);
     bool changedOnDisk() const;
@@ -99,6 +115,8 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_openElsewhere = false;
     QString m_storedPassword;
+    bool m_encrypted = false;
+    std::optional<VaultKey> m_key;
     QString m_masterPassword;
     EntryListModel m_entries;
     std::vector<Change> m_pending;

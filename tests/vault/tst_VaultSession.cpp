@@ -1,5 +1,6 @@
 // The open vault, without a window: the lock, changes made by another program,
 // backups, and files that are not vaults. Checked on the bytes on disk.
+#include "vault/EncryptedFormat.h"
 #include "vault/VaultFile.h"
 #include "vault/VaultFormat.h"
 #include "vault/VaultSession.h"
@@ -56,6 +57,9 @@ void rewriteOutside(const QString &path, const QByteArray &bytes)
     file.open(QIODevice::ReadWrite);
     file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
 }
+
+// Fast to derive: the tests are about the file, not the key's strength.
+constexpr EncryptedFormat::KdfLimits QuickLimits{1, 8192};
 
 struct OpenVault
 {
@@ -294,6 +298,71 @@ private slots:
         QCOMPARE(rows.entry(0).Password, longPassword);
         QVERIFY(vault.session.add(Bob));
         QCOMPARE(contentsOf(m_path), vaultOf({{u"anna"_s, longPassword, u"site"_s}, Bob}));
+    }
+
+    void encryptThenDecryptGivesTheScrambledFileBack()
+    {
+        const QByteArray scrambled = vaultOf({Anna, Bob});
+        writeFile(m_path, scrambled);
+        OpenVault vault(m_path);
+        QVERIFY(vault.session.encrypt(QuickLimits));
+        const QByteArray encrypted = contentsOf(m_path);
+        QVERIFY(EncryptedFormat::isEncrypted(encrypted));
+        QVERIFY(EncryptedFormat::isEncrypted(contentsOf(VaultFile::backupPathOf(m_path))));
+        // Nothing of the master password or the entries shows, plain or scrambled.
+        for (const QString &secret : {Master, Anna.Password, Anna.Location, Bob.Username}) {
+            QVERIFY(!encrypted.contains(secret.toLatin1()));
+            QVERIFY(!encrypted.contains(VaultFormat::masterOnly(secret).chopped(2)));
+        }
+        QVERIFY(vault.session.decrypt());
+        QCOMPARE(contentsOf(m_path), scrambled);
+    }
+
+    void encryptedVaultOpensWithItsPasswordAndStaysEncrypted()
+    {
+        writeFile(m_path, vaultOf({Anna}));
+        {
+            OpenVault vault(m_path);
+            QVERIFY(vault.session.encrypt(QuickLimits));
+        }
+        VaultSession wrong(m_path);
+        QVERIFY(wrong.open());
+        QVERIFY(!wrong.needsNewMasterPassword());
+        QCOMPARE(wrong.unlock(u"not it"_s).value(), false);
+
+        OpenVault vault(m_path);
+        QCOMPARE(vault.session.entries().entries(), Entries{Anna});
+        QVERIFY(vault.session.add(Bob));
+        const QByteArray saved = contentsOf(m_path);
+        QVERIFY(EncryptedFormat::isEncrypted(saved));
+        QVERIFY(!saved.contains("bob"));
+        QVERIFY(EncryptedFormat::isEncrypted(contentsOf(VaultFile::backupPathOf(m_path))));
+    }
+
+    void tamperedEncryptedVaultIsRefusedAndLeftAlone_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::newRow("in the header") << 12;
+        QTest::newRow("in the body") << int(EncryptedFormat::HeaderSize) + 3;
+    }
+
+    void tamperedEncryptedVaultIsRefusedAndLeftAlone()
+    {
+        QFETCH(int, offset);
+        writeFile(m_path, vaultOf({Anna}));
+        {
+            OpenVault vault(m_path);
+            QVERIFY(vault.session.encrypt(QuickLimits));
+        }
+        QByteArray tampered = contentsOf(m_path);
+        tampered[offset] = char(tampered[offset] ^ 0x01);
+        writeFile(m_path, tampered);
+
+        VaultSession session(m_path);
+        const Result<void> opened = session.open();
+        const Result<bool> unlocked = opened ? session.unlock(Master) : Result<bool>(false);
+        QVERIFY(!unlocked.ok() || !unlocked.value());
+        QCOMPARE(contentsOf(m_path), tampered);
     }
 
 private:

@@ -5,7 +5,7 @@
 #include "ui/vault/RunningCopy.h"
 #include "ui/vault/frmPass.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QLocale>
 
@@ -134,7 +134,13 @@ void AskMasterPassword(AppContext &ctx)
 
 bool LoadEntries(AppContext &ctx, const QString &password)
 {
-    Result<bool> unlocked = ctx.session().unlock(password);
+    VaultSession &session = ctx.session();
+    // Deriving the key of an encrypted vault takes about a second.
+    if (session.isEncrypted())
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    Result<bool> unlocked = session.unlock(password);
+    if (session.isEncrypted())
+        QGuiApplication::restoreOverrideCursor();
     if (!unlocked) {
         endForUnusableVault(ctx, unlocked.error());
         return true;
@@ -145,7 +151,7 @@ bool LoadEntries(AppContext &ctx, const QString &password)
 void CreateMasterPassword(AppContext &ctx, const QString &password)
 {
     ctx.windows.Unload<frmPass>();
-    QCoreApplication::processEvents();
+    QGuiApplication::processEvents();
     if (Result<void> created = ctx.session().createMasterPassword(password); !created)
         endForUnusableVault(ctx, created.error());
 }

@@ -1,5 +1,6 @@
 #include "ui/main/EntryList.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,6 +17,8 @@ VaultEntry entry(const QString &user, const QString &password = QStringLiteral("
 struct ListFixture {
     QWidget parent;
     EntryList list{&parent};
+    // Fails the test on any change the model reports wrongly to its views.
+    QAbstractItemModelTester tester{&list.entries(), QAbstractItemModelTester::FailureReportingMode::QtTest};
     ListFixture()
     {
         list.addColumnHeader(QStringLiteral("Username"), 2345);
