@@ -6,10 +6,51 @@
 #include <iostream>
 #include <string>
 
-Console::Console(bool passwordsFromStdin) : m_passwordsFromStdin(passwordsFromStdin)
+namespace {
+constexpr qsizetype PieceSize = 1 << 16;
+}
+
+Console::Console(bool passwordsFromStdin)
+    : m_passwordsFromStdin(passwordsFromStdin), m_piece(PieceSize, Qt::Uninitialized)
 {
     m_out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     m_err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+Console::~Console()
+{
+    flushOut();
+}
+
+void Console::out(QStringView text)
+{
+    const qsizetype needed = m_toUtf8.requiredSpace(text.size());
+    if (m_used + needed > m_piece.size()) {
+        flushOut();
+        if (needed > m_piece.size())
+            m_piece.resize(needed);
+    }
+    m_used = m_toUtf8.appendToBuffer(m_piece.data() + m_used, text) - m_piece.data();
+}
+
+void Console::outBytes(QByteArrayView bytes)
+{
+    flushOut();
+    m_out.write(bytes.data(), bytes.size());
+}
+
+// What was printed so far comes first.
+void Console::err(const QString &text)
+{
+    flushOut();
+    m_err.write(text.toUtf8());
+}
+
+void Console::flushOut()
+{
+    if (m_used > 0)
+        m_out.write(m_piece.constData(), m_used);
+    m_used = 0;
 }
 
 bool Console::canAskPasswords() const
@@ -26,11 +67,6 @@ std::optional<QString> Console::password(const QString &prompt)
     err(prompt);
     const TerminalEcho quiet;
     return readLine();
-}
-
-void Console::write(QFile &file, const QByteArray &bytes)
-{
-    file.write(bytes);
 }
 
 std::optional<QString> Console::readLine()

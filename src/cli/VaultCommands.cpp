@@ -204,21 +204,16 @@ Result<int> VaultCommands::entryRow(const VaultSession &session) const
 
 Result<void> VaultCommands::list(const VaultSession &session)
 {
-    // Written a piece at a time: a million entries need not be held twice.
-    constexpr qsizetype PieceSize = 1 << 16;
-    QString text;
-    text.reserve(2 * PieceSize);
     for (const VaultEntry &entry : session.entries().entries()) {
-        text += entry.Username;
-        if (m_invocation.showPasswords)
-            text += u'\t' + entry.Password;
-        text += u'\t' + entry.Location + u'\n';
-        if (text.size() >= PieceSize) {
-            m_console.out(text);
-            text.resize(0);
+        m_console.out(entry.Username);
+        if (m_invocation.showPasswords) {
+            m_console.out(u"\t");
+            m_console.out(entry.Password);
         }
+        m_console.out(u"\t");
+        m_console.out(entry.Location);
+        m_console.out(u"\n");
     }
-    m_console.out(text);
     return {};
 }
 
