@@ -2,6 +2,7 @@
 
 #include "app/BrandingRecord.h"
 #include "platform/Platform.h"
+#include "ui/ClipboardGuard.h"
 #include "ui/WindowHost.h"
 
 #include <memory>
@@ -32,6 +33,7 @@ public:
     explicit AppContext(platform::Platform &platform);
 
     platform::Platform &platform;
+    ClipboardGuard clipboard; // every copy goes through it, so it is taken back later
     BrandingSwitches brandingSwitches;
     BrandingRecord branding;
     VaultState vault;

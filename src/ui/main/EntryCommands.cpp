@@ -3,8 +3,10 @@
 #include "app/AppContext.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
+#include "ui/main/LocationLauncher.h"
 #include "vault/modGlobals.h"
 
+#include <QPointer>
 #include <array>
 
 namespace EntryCommands {
@@ -33,20 +35,6 @@ bool hasWebScheme(const QString &location)
 {
     return location.contains(QStringLiteral("https://"), Qt::CaseInsensitive)
            || location.contains(QStringLiteral("http://"), Qt::CaseInsensitive);
-}
-
-// Started directly, never through a shell, so the address cannot run as a command.
-void openAddress(AppContext &context, Form1 &main, const QString &address)
-{
-    const QStringList command = context.platform.openAddressCommand(address);
-    const QString failed = QStringLiteral("Could not open the location: ");
-    if (command.isEmpty()) {
-        main.SetStatus(failed + QStringLiteral("no program to open it was found."));
-        return;
-    }
-    const QString &program = command.first();
-    if (!context.platform.launch(program, command.mid(1)))
-        main.SetStatus(failed + QStringLiteral("the program %1 could not be started.").arg(program));
 }
 
 } // namespace
@@ -100,7 +88,7 @@ void Copy(AppContext &context, Form1 &main, int fieldIndex)
         return;
     }
     const QString value = EntryListModel::field(list.item(position), fieldIndex);
-    context.platform.setClipboardText(value);
+    context.clipboard.put(value);
     main.SetStatus(QString::fromLatin1(CopiedTexts[static_cast<size_t>(fieldIndex)]) + value);
 }
 
@@ -113,7 +101,13 @@ void GoTo(AppContext &context, Form1 &main)
         return;
     }
     main.SetStatus(QStringLiteral("Opening Location..."));
-    openAddress(context, main, addressFor(list.item(position).Location));
+    // A launcher may fail after the window has gone.
+    const QPointer<Form1> window(&main);
+    LocationLauncher::open(context.platform, addressFor(list.item(position).Location),
+                           [window](const QString &status) {
+                               if (window)
+                                   window->SetStatus(status);
+                           });
 }
 
 } // namespace EntryCommands

@@ -1,5 +1,7 @@
 #include "ui/main/EntryListModel.h"
 
+#include <QTextDocument>
+
 #include <algorithm>
 #include <numeric>
 
@@ -36,8 +38,13 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole)
         return field(entry(index.row()), index.column());
+    if (role == Qt::ToolTipRole && index.column() != PasswordColumn) {
+        // Tool tips read markup: text that looks like it is shown escaped, as typed.
+        const QString text = field(entry(index.row()), index.column());
+        return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text) : text;
+    }
     return {};
 }
 

@@ -14,6 +14,7 @@ class EntryListModel : public QAbstractTableModel
 
 public:
     enum SortOrderValue { Ascending = 0, Descending = 1 };
+    static constexpr int PasswordColumn = 1; // never shown in a tool tip
 
     explicit EntryListModel(QObject *parent = nullptr);
 
