@@ -4,6 +4,8 @@
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 #include "ui/browser/WebView.h"
+#include "ui/look/BannerProbe.h"
+#include "ui/look/OfflineBanner.h"
 #include "ui/main/Form1.h"
 
 #include <QFrame>
@@ -50,7 +52,34 @@ void LoadBanner(AppContext &context, Form1 &window)
     picBox->repaint();
     banner->show();
     picture->hide();
-    banner->Navigate(context.branding.BannerUrl);
+
+    // Stands in for the page whenever it cannot be shown, in place of an error text.
+    auto *offline = new OfflineBanner(picBox, context.branding.ProductName);
+    offline->setGeometry(picBox->rect());
+    offline->hide();
+    const auto showOffline = [offline] {
+        offline->show();
+        offline->raise();
+    };
+    QObject::connect(banner, &WebView::LoadFailed, offline, showOffline);
+    if (!context.platform.webViewsAllowed()) {
+        showOffline();
+        return;
+    }
+    // A banner needs no scripts; it sits beside every password.
+    banner->setScriptsEnabled(false);
+    // The web engine costs far more than the page: start it only for a page that is there.
+    auto *probe = new BannerProbe(picBox);
+    const QString address = context.branding.BannerUrl;
+    QObject::connect(probe, &BannerProbe::finished, banner,
+                     [banner, probe, address, showOffline](bool reachable) {
+                         probe->deleteLater();
+                         if (reachable)
+                             banner->Navigate(address);
+                         else
+                             showOffline();
+                     });
+    probe->start(QUrl::fromUserInput(address));
 }
 
 } // namespace modSkin

@@ -13,8 +13,9 @@ enum class ScaleMode { User = 0, Twips = 1, Points = 2, Pixels = 3 };
 int BannerCropWidth(ScaleMode mode);
 
 // Puts the main window's banner browser into a borderless frame ("picBox")
-// that crops its scroll bar away, shows it in place of the stand-in picture and
-// starts loading the banner page; it does not wait for the page.
+// that crops its scroll bar away, shows it in place of the stand-in picture and,
+// once a light request has found the banner page, starts loading it; it does not
+// wait for either. Without the page, the offline banner fills the band.
 void LoadBanner(AppContext &context, Form1 &window);
 
 } // namespace modSkin
