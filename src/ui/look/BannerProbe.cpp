@@ -19,6 +19,8 @@ void BannerProbe::start(const QUrl &url)
     QNetworkReply *reply = m_network.head(request);
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
-        emit finished(reply->error() == QNetworkReply::NoError);
+        const bool reachable = reply->error() == QNetworkReply::NoError;
+        m_outcome = reachable ? Outcome::Reachable : Outcome::Unreachable;
+        emit finished(reachable);
     });
 }

@@ -16,7 +16,10 @@ public:
 
     explicit BannerProbe(QObject *parent, int timeoutMs = DefaultTimeoutMs);
 
+    enum class Outcome { Pending, Reachable, Unreachable };
+
     void start(const QUrl &url);
+    Outcome outcome() const { return m_outcome; }
 
 signals:
     // Reachable when the server answered with success (after any redirects).
@@ -25,4 +28,5 @@ signals:
 private:
     QNetworkAccessManager m_network;
     int m_timeoutMs;
+    Outcome m_outcome = Outcome::Pending;
 };

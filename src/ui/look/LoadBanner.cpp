@@ -9,6 +9,7 @@
 #include "ui/main/Form1.h"
 
 #include <QFrame>
+#include <functional>
 
 namespace modSkin {
 
@@ -25,7 +26,35 @@ QFrame *addPictureBox(QWidget *container, const QString &name)
     return box;
 }
 
+BannerProbe *probeOf(Form1 &window)
+{
+    return window.findChild<BannerProbe *>(QStringLiteral("bannerProbe"), Qt::FindDirectChildrenOnly);
+}
+
+void showPageOrOffline(BannerProbe::Outcome outcome, WebView *banner, const QString &address,
+                       const std::function<void()> &showOffline)
+{
+    if (outcome == BannerProbe::Outcome::Reachable)
+        banner->Navigate(address);
+    else
+        showOffline();
+}
+
 } // namespace
+
+void ProbeBanner(AppContext &context, Form1 &window)
+{
+    if (!context.platform.webViewsAllowed() || probeOf(window))
+        return;
+    auto *probe = new BannerProbe(&window);
+    probe->setObjectName(QStringLiteral("bannerProbe"));
+    QObject::connect(probe, &BannerProbe::finished, &window, [&window](bool reachable) {
+        // Only while hidden: a window on screen that changes its drawing path flickers.
+        if (reachable && !window.isVisible())
+            window.wbBanner->prepareWindowForPages();
+    });
+    probe->start(QUrl::fromUserInput(context.branding.BannerUrl));
+}
 
 int BannerCropWidth(ScaleMode mode)
 {
@@ -69,17 +98,16 @@ void LoadBanner(AppContext &context, Form1 &window)
     // A banner needs no scripts; it sits beside every password.
     banner->setScriptsEnabled(false);
     // The web engine costs far more than the page: start it only for a page that is there.
-    auto *probe = new BannerProbe(picBox);
+    ProbeBanner(context, window);
+    BannerProbe *probe = probeOf(window);
     const QString address = context.branding.BannerUrl;
-    QObject::connect(probe, &BannerProbe::finished, banner,
-                     [banner, probe, address, showOffline](bool reachable) {
-                         probe->deleteLater();
-                         if (reachable)
-                             banner->Navigate(address);
-                         else
-                             showOffline();
-                     });
-    probe->start(QUrl::fromUserInput(address));
+    if (probe->outcome() != BannerProbe::Outcome::Pending) {
+        showPageOrOffline(probe->outcome(), banner, address, showOffline);
+        return;
+    }
+    QObject::connect(probe, &BannerProbe::finished, banner, [probe, banner, address, showOffline] {
+        showPageOrOffline(probe->outcome(), banner, address, showOffline);
+    });
 }
 
 } // namespace modSkin
