@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -15,9 +16,9 @@ const QString Failed = QStringLiteral("Could not open the location: ");
 
 Result<QString> launchArgument(const QString &address)
 {
-    const QFileInfo local(address);
-    if (!address.isEmpty() && local.exists())
-        return QUrl::fromLocalFile(local.absoluteFilePath()).toString(QUrl::FullyEncoded);
+    // Only a full path: the program's working folder means nothing to the user.
+    if (QDir::isAbsolutePath(address) && QFileInfo::exists(address))
+        return QUrl::fromLocalFile(QFileInfo(address).absoluteFilePath()).toString(QUrl::FullyEncoded);
     if (address.startsWith(QLatin1Char('-')))
         return Error{QStringLiteral("it begins with \"-\", which the opening program would take "
                                     "as an option.")};

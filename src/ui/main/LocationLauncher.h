@@ -13,7 +13,7 @@ class Platform;
 // launcher only ever sees an address, never one of its own options.
 namespace LocationLauncher {
 
-// The argument for the launcher: an existing local path as a file:// URL, any
+// The argument for the launcher: an existing full local path as a file:// URL, any
 // other address as it is. Refused when it would begin with "-".
 Result<QString> launchArgument(const QString &address);
 
