@@ -59,7 +59,12 @@ public:
     }
     void clearClipboard() override {}
     void setClipboardText(const QString &) override {}
-    bool launch(const QString &, const QStringList &) override { return true; }
+    QString clipboardText() const override { return {}; }
+    bool launch(const QString &, const QStringList &,
+                const std::function<void(const QString &)> &) override
+    {
+        return true;
+    }
     QStringList openAddressCommand(const QString &address) const override { return {address}; }
     QString readSetting(const QString &, const QString &, const QString &,
                         const QString &) override
@@ -69,6 +74,7 @@ public:
     void writeSetting(const QString &, const QString &, const QString &, const QString &) override
     {
     }
+    bool webViewsAllowed() const override { return false; }
     QDateTime now() const override { return QDateTime::currentDateTime(); }
     void endProgram() override {}
     QString applicationFolder() const override { return m_folder.path(); }

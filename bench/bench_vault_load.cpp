@@ -40,13 +40,19 @@ public:
     }
     void clearClipboard() override {}
     void setClipboardText(const QString &) override {}
-    bool launch(const QString &, const QStringList &) override { return true; }
+    QString clipboardText() const override { return {}; }
+    bool launch(const QString &, const QStringList &,
+                const std::function<void(const QString &)> &) override
+    {
+        return true;
+    }
     QStringList openAddressCommand(const QString &) const override { return {}; }
     QString readSetting(const QString &, const QString &, const QString &, const QString &) override
     {
         return u"0"_s; // no help window at start-up
     }
     void writeSetting(const QString &, const QString &, const QString &, const QString &) override {}
+    bool webViewsAllowed() const override { return false; }
     QDateTime now() const override { return QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)); }
     void endProgram() override {}
     QString applicationFolder() const override { return m_folder; }

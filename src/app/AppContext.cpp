@@ -6,7 +6,7 @@
 #include <QDir>
 
 AppContext::AppContext(platform::Platform &platformImpl)
-    : platform(platformImpl), brandingSwitches(modBranding::shippedSwitches()), windows(*this)
+    : platform(platformImpl), clipboard(platformImpl), brandingSwitches(modBranding::shippedSwitches()), windows(*this)
 {
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/BrandingRecord.h"
 #include "platform/Platform.h"
+#include "ui/ClipboardGuard.h"
 #include "ui/WindowHost.h"
 
 #include <memory>
@@ -35,6 +36,7 @@ public:
     ~AppContext();
 
     platform::Platform &platform;
+    ClipboardGuard clipboard; // every copy goes through it, so it is taken back later
     BrandingSwitches brandingSwitches;
     BrandingRecord branding;
     VaultState vault;

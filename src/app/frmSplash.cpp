@@ -45,6 +45,13 @@ void frmSplash::Form_Load()
     Timer2.start();
 }
 
+void frmSplash::Form_Unload()
+{
+    Timer2.stop();
+    if (!m_ctx.windows.IsLoaded<Form1>())
+        m_ctx.windows.EndProgram();
+}
+
 void frmSplash::Timer2_Timer()
 {
     intTemp += 2;

@@ -20,6 +20,8 @@ public:
     explicit frmSplash(AppContext &context);
 
     void Form_Load() override;
+    // Closed before the main window exists (Alt+F4): nothing else would ever show, so end.
+    void Form_Unload() override;
     void Timer2_Timer();
 
     QLabel *Image1 = nullptr;

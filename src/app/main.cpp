@@ -6,7 +6,7 @@
 
 int main(int argc, char *argv[])
 {
-    platform::allowWebViewsAsRoot();
+    platform::disableCoreDumps();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // Windows come and go (the main window hides behind the password dialog);

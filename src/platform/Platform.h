@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Everything that reaches outside the process goes through this interface, so
 // that tests can run the windows against a fake that records every call.
 namespace platform {
@@ -39,9 +41,12 @@ public:
     virtual void clearClipboard() = 0;
     // Marked as secret, so that clipboard managers and history do not keep it.
     virtual void setClipboardText(const QString &text) = 0;
+    virtual QString clipboardText() const = 0;
 
     // Starts a program with its arguments, never through a shell; false when it cannot start.
-    virtual bool launch(const QString &program, const QStringList &arguments) = 0;
+    // When it ends in failure later, onLaterFailure gets the reason as a sentence.
+    virtual bool launch(const QString &program, const QStringList &arguments,
+                        const std::function<void(const QString &reason)> &onLaterFailure) = 0;
     // The program and arguments that open an address in the user's browser or file manager.
     virtual QStringList openAddressCommand(const QString &address) const = 0;
 
@@ -51,6 +56,10 @@ public:
                               const QString &key, const QString &value) = 0;
 
     virtual QDateTime now() const = 0;
+
+    // False when the web engine must not start: as root, unless the user turned
+    // its sandbox off (QTWEBENGINE_DISABLE_SANDBOX=1) themselves.
+    virtual bool webViewsAllowed() const = 0;
 
     // Ends the process at once: no window's unload handling runs, nothing more is written.
     virtual void endProgram() = 0;

@@ -7,13 +7,17 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QOperatingSystemVersion>
 #include <QProcess>
 #include <QSettings>
 #include <QTimer>
-#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #endif
 
 namespace platform {
@@ -55,6 +59,23 @@ QString settingsKey(const QString &section, const QString &key)
     return section + QLatin1Char('/') + key;
 }
 
+// The exit codes of xdg-open, which opens addresses on Linux.
+QString launchFailure(const QString &program, int exitCode, QProcess::ExitStatus status)
+{
+    if (status == QProcess::CrashExit)
+        return QStringLiteral("the program %1 stopped unexpectedly.").arg(program);
+    switch (exitCode) {
+    case 2:
+        return QStringLiteral("the file or folder does not exist.");
+    case 3:
+        return QStringLiteral("no program to open it was found.");
+    case 4:
+        return QStringLiteral("the program that opens it failed.");
+    default:
+        return QStringLiteral("the program %1 ended with error %2.").arg(program).arg(exitCode);
+    }
+}
+
 } // namespace
 
 MsgResult QtPlatform::messageBox(const MessageBoxRequest &request)
@@ -62,6 +83,8 @@ MsgResult QtPlatform::messageBox(const MessageBoxRequest &request)
     QMessageBox box(standardIcon(request.icon), request.title, request.text,
                     standardButtons(request.buttons));
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Boxes carry typed texts and paths: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
     if (request.buttons != MsgButtons::Ok)
         box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
@@ -93,9 +116,40 @@ void QtPlatform::setClipboardText(const QString &text)
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-bool QtPlatform::launch(const QString &program, const QStringList &arguments)
+QString QtPlatform::clipboardText() const
 {
-    return QProcess::startDetached(program, arguments);
+    return QGuiApplication::clipboard()->text();
+}
+
+bool QtPlatform::launch(const QString &program, const QStringList &arguments,
+                        const std::function<void(const QString &reason)> &onLaterFailure)
+{
+    // No parent: a launcher still running when we end (a browser started in its
+    // foreground) is left running, not killed with us.
+    auto *process = new QProcess;
+    process->setProgram(program);
+    process->setArguments(arguments);
+    // No pipes back to us, which it could write into after we have gone.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    QObject::connect(process, &QProcess::finished, qApp,
+                     [process, program, onLaterFailure](int exitCode, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         // Explorer's exit code says nothing about success.
+                         const bool exitCodeMeansFailure = QOperatingSystemVersion::currentType()
+                                                           != QOperatingSystemVersion::Windows;
+                         const bool failed = status == QProcess::CrashExit
+                                             || (exitCodeMeansFailure && exitCode != 0);
+                         if (failed && onLaterFailure)
+                             onLaterFailure(launchFailure(program, exitCode, status));
+                     });
+    return true;
 }
 
 QStringList QtPlatform::openAddressCommand(const QString &address) const
@@ -135,6 +189,16 @@ void QtPlatform::endProgram()
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
+bool QtPlatform::webViewsAllowed() const
+{
+#ifdef Q_OS_UNIX
+    // Chromium's sandbox does not run as root; only the user may decide to go without it.
+    return geteuid() != 0 || qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX");
+#else
+    return true;
+#endif
+}
+
 QString QtPlatform::applicationFolder() const
 {
     return QCoreApplication::applicationDirPath();
@@ -150,13 +214,12 @@ VersionInfo QtPlatform::versionInfo() const
             VersionInfoValues::Revision};
 }
 
-void allowWebViewsAsRoot()
+void disableCoreDumps()
 {
-#ifdef Q_OS_UNIX
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        std::fputs("keyholder: running as root, so the web view sandbox is turned off\n", stderr);
-    }
+#ifdef Q_OS_LINUX
+    const rlimit noCoreFile{0, 0};
+    setrlimit(RLIMIT_CORE, &noCoreFile);
+    prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 #endif
 }
 

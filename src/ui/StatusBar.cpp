@@ -21,6 +21,8 @@ int StatusBar::addPanel()
     auto *panel = new QLabel(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setTextInteractionFlags(Qt::NoTextInteraction);
+    // Panels show entries and page texts: never read them as markup.
+    panel->setTextFormat(Qt::PlainText);
     panel->setMinimumWidth(0);
     m_layout->insertWidget(panelCount(), panel);
     m_panels.push_back(panel);

@@ -42,14 +42,21 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    // No tooltips: one would show a password to anyone looking over the shoulder.
-    if (role == Qt::DisplayRole) {
-        const QString &text = fieldRef(entry(index.row()), index.column());
-        if (text.size() <= MaximumShownLength)
-            return text;
-        return QString(text.first(MaximumShownLength) + QChar(0x2026));
-    }
+    if (role == Qt::DisplayRole)
+        return shownText(index);
+    // A password is never shown in a tool tip; the others read markup, so
+    // they get the text escaped, to show it as typed.
+    if (role == Qt::ToolTipRole && index.column() != PasswordColumn)
+        return QString(QStringLiteral("<p style='white-space:pre-wrap'>") + shownText(index).toHtmlEscaped() + QStringLiteral("</p>"));
     return {};
+}
+
+QString EntryListModel::shownText(const QModelIndex &index) const
+{
+    const QString &text = fieldRef(entry(index.row()), index.column());
+    if (text.size() <= MaximumShownLength)
+        return text;
+    return text.first(MaximumShownLength) + QChar(0x2026);
 }
 
 QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -17,6 +17,7 @@ public:
     // A longer field is cut short on screen, so a huge one cannot stall the window;
     // the entry itself keeps the whole text.
     static constexpr int MaximumShownLength = 2000;
+    static constexpr int PasswordColumn = 1;
 
     explicit EntryListModel(QObject *parent = nullptr);
 
@@ -50,6 +51,7 @@ public:
     static const QString &fieldRef(const VaultEntry &entry, int column);
 
 private:
+    QString shownText(const QModelIndex &index) const;
     bool lessInOrder(const VaultEntry &a, const VaultEntry &b) const;
     int sortedInsertRow(const VaultEntry &entry) const;
     void sortRows();

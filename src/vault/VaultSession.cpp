@@ -91,7 +91,7 @@ Result<QByteArray> VaultSession::plainBytes(const QByteArray &fileBytes) const
     return EncryptedFormat::open(fileBytes, *m_key);
 }
 
-Result<VaultFormat::Contents> VaultSession::readContents() const
+Result<VaultFormat::Contents> VaultSession::readContents(QByteArray *fileBytes) const
 {
     Result<QByteArray> bytes = readFile();
     if (!bytes)
@@ -99,6 +99,8 @@ Result<VaultFormat::Contents> VaultSession::readContents() const
     Result<QByteArray> plain = plainBytes(bytes.value());
     if (!plain)
         return Error{plain.error(), plain.errorKind()};
+    if (fileBytes)
+        *fileBytes = std::move(bytes).value();
     return parse(plain.value());
 }
 
@@ -265,20 +267,15 @@ Result<bool> VaultSession::reloadIfChangedOutside()
 {
     if (m_masterPassword.isEmpty() || hasUnsavedChanges() || !changedOnDisk())
         return false;
-    Result<QByteArray> bytes = readFile();
-    if (!bytes)
-        return Error{bytes.error()};
-    Result<QByteArray> plain = plainBytes(bytes.value());
-    if (!plain)
-        return Error{plain.error(), plain.errorKind()};
-    Result<VaultFormat::Contents> disk = parse(plain.value());
+    QByteArray fileBytes;
+    Result<VaultFormat::Contents> disk = readContents(&fileBytes);
     if (!disk)
-        return Error{disk.error()};
+        return Error{disk.error(), disk.errorKind()};
     // A new master password is for the next start; the next save asks first.
     if (disk->MasterPassword != m_masterPassword)
         return false;
     m_entries.resetEntries(std::move(disk->Entries));
-    remember(bytes.value());
+    remember(fileBytes);
     return true;
 }
 

@@ -100,7 +100,8 @@ private:
     Result<QByteArray> readFile() const;
     // The bytes of the scrambled format, whichever format the file has.
     Result<QByteArray> plainBytes(const QByteArray &fileBytes) const;
-    Result<VaultFormat::Contents> readContents() const;
+    // The entries in the file now; fileBytes gets the bytes they were read from.
+    Result<VaultFormat::Contents> readContents(QByteArray *fileBytes = nullptr) const;
     QByteArray fileBytesFor(const QByteArray &plain) const;
     Result<void> sealBackup();
     Result<SaveStatus> record(Change change);

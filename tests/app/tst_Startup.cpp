@@ -21,7 +21,7 @@ private slots:
         QVERIFY(!env.ctx().branding.UseSkin);
         QVERIFY(env.ctx().branding.UseSplashIcon);
         QVERIFY(env.ctx().branding.ShowBanner);
-        QVERIFY(env.ctx().branding.BannerUrl.startsWith(QStringLiteral("http://")));
+        QVERIFY(modBranding::shippedSwitches().BannerUrl.startsWith(QStringLiteral("https://")));
         QVERIFY(env.ctx().branding.BannerUrl.contains(QStringLiteral("/software/banners/")));
         QVERIFY(!env.ctx().MainWindowClosed);
         QVERIFY(splash->isVisible());
@@ -51,6 +51,30 @@ private slots:
         QVERIFY(!splash->isVisible());
         // Hidden, not closed: it stays loaded until the main window closes.
         QCOMPARE(env.ctx().windows.Find<frmSplash>(), splash);
+    }
+
+    void closingTheSplashEndsTheProgramOnlyBeforeTheMainWindow_data()
+    {
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("at once") << 0 << true;
+        QTest::newRow("one tick before the main window") << 74 << true;
+        QTest::newRow("after the main window came up") << 75 << false;
+    }
+
+    void closingTheSplashEndsTheProgramOnlyBeforeTheMainWindow()
+    {
+        QFETCH(int, ticks);
+        QFETCH(bool, ends);
+        TestEnv env;
+        frmSplash *splash = env.ctx().windows.Show<frmSplash>();
+        splash->Timer2.stop();
+        for (int tick = 0; tick < ticks; ++tick)
+            splash->Timer2_Timer();
+        splash->close();
+        TestEnv::settle();
+        QCOMPARE(env.platform.ended(), ends);
+        QCOMPARE(env.ctx().windows.IsLoaded<Form1>(), !ends);
     }
 
     void splashTimerRunsByItselfUntilTheMainWindowIsUp()

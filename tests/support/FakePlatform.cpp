@@ -30,9 +30,10 @@ void FakePlatform::setClipboardText(const QString &text)
     clipboard = text;
 }
 
-bool FakePlatform::launch(const QString &program, const QStringList &arguments)
+bool FakePlatform::launch(const QString &program, const QStringList &arguments,
+                          const std::function<void(const QString &reason)> &onLaterFailure)
 {
-    launches.push_back({program, arguments});
+    launches.push_back({program, arguments, onLaterFailure});
     return launchesSucceed;
 }
 

@@ -15,6 +15,8 @@ public:
     struct Launch {
         QString program;
         QStringList arguments;
+        // Call to make the launched program fail after it started.
+        std::function<void(const QString &reason)> failLater;
     };
 
     // Answers for the next message boxes, in order. Unscripted boxes answer Ok
@@ -28,6 +30,7 @@ public:
     int clipboardClears = 0;
     std::vector<Launch> launches;
     bool launchesSucceed = true;
+    bool webViewsMayRun = true;
     std::map<QString, QString> settings; // "application/section/key" -> value
     QDateTime clock{QDate(2026, 12, 8), QTime(14, 5, 9)};
     int endProgramCalls = 0;
@@ -42,13 +45,16 @@ public:
     platform::MsgResult messageBox(const platform::MessageBoxRequest &request) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;
-    bool launch(const QString &program, const QStringList &arguments) override;
+    QString clipboardText() const override { return clipboard; }
+    bool launch(const QString &program, const QStringList &arguments,
+                const std::function<void(const QString &reason)> &onLaterFailure) override;
     QStringList openAddressCommand(const QString &address) const override;
     QString readSetting(const QString &application, const QString &section, const QString &key,
                         const QString &defaultValue) override;
     void writeSetting(const QString &application, const QString &section, const QString &key,
                       const QString &value) override;
     QDateTime now() const override { return clock; }
+    bool webViewsAllowed() const override { return webViewsMayRun; }
     void endProgram() override { ++endProgramCalls; }
     QString applicationFolder() const override { return folder; }
     platform::VersionInfo versionInfo() const override { return version; }

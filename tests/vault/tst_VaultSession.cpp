@@ -295,6 +295,7 @@ private slots:
         const QString shown = rows.data(rows.index(0, 1), Qt::DisplayRole).toString();
         QCOMPARE(shown.size(), EntryListModel::MaximumShownLength + 1);
         QVERIFY(!rows.data(rows.index(0, 1), Qt::ToolTipRole).isValid());
+        QVERIFY(rows.data(rows.index(0, 0), Qt::ToolTipRole).toString().contains(u"anna"_s));
         QCOMPARE(rows.entry(0).Password, longPassword);
         QVERIFY(vault.session.add(Bob));
         QCOMPARE(contentsOf(m_path), vaultOf({{u"anna"_s, longPassword, u"site"_s}, Bob}));

@@ -76,6 +76,12 @@ QString QuietPage::reasonForBadAddress()
     return QStringLiteral("This is not an address that can be opened.");
 }
 
+QString QuietPage::reasonForRunningAsRoot()
+{
+    return QStringLiteral("The built-in browser does not run as root. Go To still opens an "
+                          "entry's location in your own browser.");
+}
+
 QuietPage::QuietPage(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("quietPage"));

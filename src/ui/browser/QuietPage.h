@@ -18,6 +18,7 @@ public:
     static QString reasonForNetError(int code, const QString &engineText);
     static QString reasonForHttpStatus(int status);
     static QString reasonForBadAddress();
+    static QString reasonForRunningAsRoot();
 
     explicit QuietPage(QWidget *parent);
 

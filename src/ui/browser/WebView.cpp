@@ -1,14 +1,13 @@
 #include "ui/browser/WebView.h"
 
 #include "ui/Controls.h"
+#include "ui/browser/LockedDownPage.h"
 #include "ui/browser/QuietPage.h"
 
 #include <QQuickWidget>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -50,13 +49,13 @@ WebView::~WebView()
 
 void WebView::Navigate(const QString &address)
 {
+    if (!m_engineRefusal.isEmpty()) {
+        showFailure(address, m_engineRefusal);
+        return;
+    }
     const QUrl url = QUrl::fromUserInput(address);
     if (!url.isValid()) {
-        m_pending.clear();
-        m_location = address;
-        emit DownloadBegin();
-        showQuietPage(address, QuietPage::reasonForBadAddress());
-        emit DownloadComplete();
+        showFailure(address, QuietPage::reasonForBadAddress());
         return;
     }
     if (m_view) {
@@ -65,6 +64,12 @@ void WebView::Navigate(const QString &address)
     }
     m_pending = url;
     update();
+}
+
+void WebView::keepEngineOff(const QString &reason)
+{
+    m_engineRefusal = reason;
+    m_pending.clear();
 }
 
 void WebView::GoBack()
@@ -146,8 +151,7 @@ void WebView::createEngineView()
         return;
     m_profile = new QWebEngineProfile(this); // no storage name: off the record
     m_view = new QWebEngineView(this);
-    auto *page = new QWebEnginePage(m_profile, m_view);
-    page->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    auto *page = new LockedDownPage(m_profile, m_view, m_scriptsEnabled);
     m_view->setPage(page);
     m_view->setGeometry(rect());
     m_view->stackUnder(m_quietPage);
@@ -187,10 +191,20 @@ void WebView::loadFinished(const QWebEngineLoadingInfo &info)
     m_location = shown.toString();
 }
 
+void WebView::showFailure(const QString &address, const QString &reason)
+{
+    m_pending.clear();
+    m_location = address;
+    emit DownloadBegin();
+    showQuietPage(address, reason);
+    emit DownloadComplete();
+}
+
 void WebView::showQuietPage(const QString &address, const QString &reason)
 {
     m_quietPage->setGeometry(rect());
     m_quietPage->showFor(address, reason);
+    emit LoadFailed();
 }
 
 void WebView::hideQuietPage()

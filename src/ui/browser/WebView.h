@@ -26,6 +26,11 @@ public:
     ~WebView() override;
 
     void Navigate(const QString &address);
+    // From now on every address shows the quiet page with this reason, and the
+    // engine is never started.
+    void keepEngineOff(const QString &reason);
+    // Set before the first page is asked for; on unless turned off.
+    void setScriptsEnabled(bool enabled) { m_scriptsEnabled = enabled; }
     // Each does nothing when there is nothing to do (no earlier page, no load).
     void GoBack();
     void GoForward();
@@ -52,6 +57,8 @@ signals:
     void StatusTextChange(const QString &text);
     void DownloadBegin();
     void DownloadComplete();
+    // A page could not be loaded (the quiet page is shown).
+    void LoadFailed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -61,6 +68,7 @@ private:
     void createEngineView();
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void loadFinished(const QWebEngineLoadingInfo &info);
+    void showFailure(const QString &address, const QString &reason);
     void showQuietPage(const QString &address, const QString &reason);
     void hideQuietPage();
 
@@ -71,4 +79,6 @@ private:
     QUrl m_pending;               // asked for before the engine view exists
     bool m_creationQueued = false;
     QString m_location;
+    QString m_engineRefusal;
+    bool m_scriptsEnabled = true;
 };

@@ -5,6 +5,7 @@
 #include "ui/Controls.h"
 #include "ui/StatusBar.h"
 #include "ui/Twips.h"
+#include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
 #include "ui/look/modSkin.h"
 #include "ui/vault/modOnTop.h"
@@ -144,6 +145,8 @@ void frmWebsite::Form_Load()
             SkinLabel1.push_back(copy);
         modSkin::SkinForm(m_ctx, this);
     }
+    if (!m_ctx.platform.webViewsAllowed())
+        WebBrowser1->keepEngineOff(QuietPage::reasonForRunningAsRoot());
     WebBrowser1->Navigate(m_ctx.branding.Comments);
     setWindowState(windowState() | Qt::WindowMaximized);
     modOnTop::SetOnTop(this, false);
@@ -261,5 +264,6 @@ void frmWebsite::WebBrowser1_DownloadComplete()
 {
     StatusBar1->setPanelText(2, QStringLiteral("Completed ") + WebBrowser1->LocationURL());
     Text1->setText(WebBrowser1->LocationURL());
-    setWindowTitle(WebBrowser1->LocationName());
+    // A page's title is shown as it is: "[*]" would otherwise be taken as Qt's modified mark.
+    setWindowTitle(WebBrowser1->LocationName().replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
 }

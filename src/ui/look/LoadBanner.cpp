@@ -4,9 +4,12 @@
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 #include "ui/browser/WebView.h"
+#include "ui/look/BannerProbe.h"
+#include "ui/look/OfflineBanner.h"
 #include "ui/main/Form1.h"
 
 #include <QFrame>
+#include <functional>
 
 namespace modSkin {
 
@@ -23,7 +26,35 @@ QFrame *addPictureBox(QWidget *container, const QString &name)
     return box;
 }
 
+BannerProbe *probeOf(Form1 &window)
+{
+    return window.findChild<BannerProbe *>(QStringLiteral("bannerProbe"), Qt::FindDirectChildrenOnly);
+}
+
+void showPageOrOffline(BannerProbe::Outcome outcome, WebView *banner, const QString &address,
+                       const std::function<void()> &showOffline)
+{
+    if (outcome == BannerProbe::Outcome::Reachable)
+        banner->Navigate(address);
+    else
+        showOffline();
+}
+
 } // namespace
+
+void ProbeBanner(AppContext &context, Form1 &window)
+{
+    if (!context.platform.webViewsAllowed() || probeOf(window))
+        return;
+    auto *probe = new BannerProbe(&window);
+    probe->setObjectName(QStringLiteral("bannerProbe"));
+    QObject::connect(probe, &BannerProbe::finished, &window, [&window](bool reachable) {
+        // Only while hidden: a window on screen that changes its drawing path flickers.
+        if (reachable && !window.isVisible())
+            window.wbBanner->prepareWindowForPages();
+    });
+    probe->start(QUrl::fromUserInput(context.branding.BannerUrl));
+}
 
 int BannerCropWidth(ScaleMode mode)
 {
@@ -50,7 +81,33 @@ void LoadBanner(AppContext &context, Form1 &window)
     picBox->repaint();
     banner->show();
     picture->hide();
-    banner->Navigate(context.branding.BannerUrl);
+
+    // Stands in for the page whenever it cannot be shown, in place of an error text.
+    auto *offline = new OfflineBanner(picBox, context.branding.ProductName);
+    offline->setGeometry(picBox->rect());
+    offline->hide();
+    const auto showOffline = [offline] {
+        offline->show();
+        offline->raise();
+    };
+    QObject::connect(banner, &WebView::LoadFailed, offline, showOffline);
+    if (!context.platform.webViewsAllowed()) {
+        showOffline();
+        return;
+    }
+    // A banner needs no scripts; it sits beside every password.
+    banner->setScriptsEnabled(false);
+    // The web engine costs far more than the page: start it only for a page that is there.
+    ProbeBanner(context, window);
+    BannerProbe *probe = probeOf(window);
+    const QString address = context.branding.BannerUrl;
+    if (probe->outcome() != BannerProbe::Outcome::Pending) {
+        showPageOrOffline(probe->outcome(), banner, address, showOffline);
+        return;
+    }
+    QObject::connect(probe, &BannerProbe::finished, banner, [probe, banner, address, showOffline] {
+        showPageOrOffline(probe->outcome(), banner, address, showOffline);
+    });
 }
 
 } // namespace modSkin

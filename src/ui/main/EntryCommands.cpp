@@ -3,9 +3,11 @@
 #include "app/AppContext.h"
 #include "ui/StatusReporter.h"
 #include "ui/main/EntryList.h"
+#include "ui/main/LocationLauncher.h"
 #include "ui/vault/modGlobals.h"
 #include "vault/VaultSession.h"
 
+#include <QPointer>
 #include <array>
 
 namespace EntryCommands {
@@ -34,20 +36,6 @@ bool hasWebScheme(const QString &location)
 {
     return location.contains(QStringLiteral("https://"), Qt::CaseInsensitive)
            || location.contains(QStringLiteral("http://"), Qt::CaseInsensitive);
-}
-
-// Started directly, never through a shell, so the address cannot run as a command.
-void openAddress(AppContext &context, StatusReporter &status, const QString &address)
-{
-    const QStringList command = context.platform.openAddressCommand(address);
-    const QString failed = QStringLiteral("Could not open the location: ");
-    if (command.isEmpty()) {
-        status.SetStatus(failed + QStringLiteral("no program to open it was found."));
-        return;
-    }
-    const QString &program = command.first();
-    if (!context.platform.launch(program, command.mid(1)))
-        status.SetStatus(failed + QStringLiteral("the program %1 could not be started.").arg(program));
 }
 
 } // namespace
@@ -98,7 +86,7 @@ void Copy(AppContext &context, const EntryList &list, StatusReporter &status, in
         return;
     }
     const QString value = EntryListModel::field(list.item(position), fieldIndex);
-    context.platform.setClipboardText(value);
+    context.clipboard.put(value);
     status.SetStatus(QString::fromLatin1(CopiedTexts[static_cast<size_t>(fieldIndex)]) + value);
 }
 
@@ -110,7 +98,13 @@ void GoTo(AppContext &context, const EntryList &list, StatusReporter &status)
         return;
     }
     status.SetStatus(QStringLiteral("Opening Location..."));
-    openAddress(context, status, addressFor(list.item(position).Location));
+    // A launcher may fail after the window has gone; the list goes with its status line.
+    const QPointer<const EntryList> window(&list);
+    LocationLauncher::open(context.platform, addressFor(list.item(position).Location),
+                           [window, &status](const QString &text) {
+                               if (window)
+                                   status.SetStatus(text);
+                           });
 }
 
 } // namespace EntryCommands

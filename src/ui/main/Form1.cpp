@@ -156,7 +156,7 @@ void Form1::createListAndStatus()
     Twips::place(wbBanner, 60, 1980, 7335, 945);
     wbBanner->hide();
     if (m_ctx.branding.ShowBanner)
-        wbBanner->prepareWindowForPages();
+        modSkin::ProbeBanner(m_ctx, *this);
 
     wbPicture = new BannerPicture(client());
     wbPicture->setObjectName(QStringLiteral("wbPicture"));

@@ -17,6 +17,19 @@ QByteArray response(const QByteArray &status, const QByteArray &body)
          + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
+// Asks for two permissions and puts both answers in the title.
+const char PermissionsScript[] = R"(<script>
+var answers = {};
+function answered(name, value) {
+    answers[name] = value;
+    if (answers.notifications && answers.geolocation)
+        document.title = 'notifications ' + answers.notifications + ', geolocation ' + answers.geolocation;
+}
+Notification.requestPermission().then(function (p) { answered('notifications', p); });
+navigator.geolocation.getCurrentPosition(function () { answered('geolocation', 'granted'); },
+    function (e) { answered('geolocation', e.code === 1 ? 'denied' : 'error ' + e.code); });
+</script>)";
+
 } // namespace
 
 LocalWebServer::LocalWebServer()
@@ -85,6 +98,11 @@ void LocalWebServer::answer(QTcpSocket *socket)
         reply = response("500 Internal Server Error", {});
     else if (path == QLatin1String("/software/banners/banner.html"))
         reply = response("200 OK", page(QStringLiteral("Banner"), QStringLiteral("Our banner")));
+    else if (path == QLatin1String("/scripted"))
+        reply = response("200 OK", page(QStringLiteral("Script off"),
+                                        QStringLiteral("<script>document.title = 'Script ran';</script>")));
+    else if (path == QLatin1String("/permissions"))
+        reply = response("200 OK", page(QStringLiteral("Asking"), QString::fromLatin1(PermissionsScript)));
     else if (path == QLatin1String("/stall")) {
         return; // the connection stays open, unanswered
     } else

@@ -14,6 +14,8 @@ class QTcpSocket;
 //   /missing     a 404 that has a page of its own, "Missing"
 //   /empty500    a 500 with nothing in it
 //   /stall       never answers
+//   /scripted    "Script off", which its script turns into "Script ran"
+//   /permissions "Asking", then "notifications X, geolocation Y" once both are answered
 //   /software/banners/banner.html   "Banner"
 // Anything else is a bare 404.
 class LocalWebServer : public QObject

@@ -7,11 +7,13 @@
 #include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
 #include "ui/look/LoadBanner.h"
+#include "ui/look/OfflineBanner.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
 
 #include <QFrame>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 
 class BannerPaneTest : public QObject
@@ -83,23 +85,51 @@ private slots:
         QCOMPARE(main->statusText(), status);
     }
 
-    void bannerThatCannotLoadShowsTheQuietPageAndNothingElse()
+    void bannerThatCannotBeHadShowsTheOfflineBannerWithoutAWebEngine_data()
     {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("serverUp");
+        QTest::addColumn<bool>("webViewsMayRun");
+        QTest::newRow("offline") << "/software/banners/banner.html" << false << true;
+        QTest::newRow("missing page") << "/software/banners/gone.html" << true << true;
+        QTest::newRow("as root with the sandbox on") << "/software/banners/banner.html" << true << false;
+    }
+
+    void bannerThatCannotBeHadShowsTheOfflineBannerWithoutAWebEngine()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, serverUp);
+        QFETCH(bool, webViewsMayRun);
         TestEnv env;
-        const QString unreachable =
-            QStringLiteral("http://127.0.0.1:%1/software/banners/banner.html")
-                .arg(LocalWebServer::closedPort());
-        env.ctx().brandingSwitches.BannerUrl = unreachable;
+        env.platform.webViewsMayRun = webViewsMayRun;
+        env.platform.version.ProductName = QStringLiteral("Vaulty");
+        env.ctx().brandingSwitches.BannerUrl =
+            serverUp ? m_server.url(path)
+                     : QStringLiteral("http://127.0.0.1:%1%2").arg(LocalWebServer::closedPort()).arg(path);
         Form1 *main = env.startUnlocked();
         const QString status = main->statusText();
-        QTRY_VERIFY_WITH_TIMEOUT(main->wbBanner->isShowingQuietPage(), PageTimeout);
-        QVERIFY(main->wbBanner->quietPage()->isVisible());
-        QCOMPARE(main->wbBanner->quietPage()->findChild<QLabel *>(QStringLiteral("address"))->text(),
-                 unreachable);
-        QCOMPARE(main->wbBanner->quietPage()->font().family(), main->font().family());
+        const OfflineBanner *offline = main->findChild<OfflineBanner *>();
+        QVERIFY(offline);
+        QTRY_VERIFY_WITH_TIMEOUT(offline->isVisible(), PageTimeout);
+        QCOMPARE(offline->productName(), QStringLiteral("Vaulty"));
+        QCOMPARE(offline->line(), QStringLiteral("Your usernames, passwords and locations in one place."));
+        QCOMPARE(offline->geometry(), main->findChild<QFrame *>(QStringLiteral("picBox"))->rect());
+        TestEnv::settle();
+        QVERIFY(!main->wbBanner->engineView());
+        QVERIFY(!main->wbBanner->isShowingQuietPage());
         QCOMPARE(main->statusText(), status);
         QVERIFY(env.platform.messages.empty());
         QCOMPARE(env.platform.endProgramCalls, 0);
+    }
+
+    void bannerPageRunsNoScripts()
+    {
+        TestEnv env;
+        env.ctx().brandingSwitches.BannerUrl = m_server.url(QStringLiteral("/scripted"));
+        Form1 *main = env.startUnlocked();
+        QSignalSpy loaded(main->wbBanner, &WebView::DownloadComplete);
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), PageTimeout);
+        QCOMPARE(main->wbBanner->LocationName(), QStringLiteral("Script off"));
     }
 
     void cropWidthFollowsTheScaleMode_data()

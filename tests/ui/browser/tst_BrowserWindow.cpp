@@ -3,6 +3,7 @@
 #include "WebEngineTestSetup.h"
 #include "ui/StatusBar.h"
 #include "ui/Twips.h"
+#include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
 #include "ui/browser/frmWebsite.h"
 #include "ui/main/Form1.h"
@@ -11,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <QToolButton>
 
 class BrowserWindowTest : public QObject
@@ -212,6 +215,45 @@ private slots:
         browser->Command4->click();
         waitForCaption(browser, QStringLiteral("Home"));
         QCOMPARE(begun.count(), 1); // the back step alone: opening again loaded nothing
+    }
+
+    void asRootWithItsSandboxOnTheBrowserSaysWhyAndStartsNoEngine()
+    {
+        TestEnv env;
+        env.platform.webViewsMayRun = false;
+        const qsizetype requestsBefore = m_server.requests().size();
+        frmWebsite *browser = visit(env, start(env));
+        type(browser, m_server.url(QStringLiteral("/one.html")));
+        browser->Command3->click();
+        QVERIFY(browser->WebBrowser1->isShowingQuietPage());
+        QCOMPARE(browser->WebBrowser1->quietPage()->reason(),
+                 QStringLiteral("The built-in browser does not run as root. Go To still opens an "
+                                "entry's location in your own browser."));
+        QCOMPARE(browser->windowTitle(), QStringLiteral("Cannot open page"));
+        TestEnv::settle();
+        QVERIFY(!browser->WebBrowser1->engineView());
+        QCOMPARE(m_server.requests().size(), requestsBefore);
+    }
+
+    void pageTextsAreShownAsTheyAre()
+    {
+        const QString title = QStringLiteral("<b>Pa</b>ge [*] title");
+        QTemporaryDir folder;
+        QFile page(folder.filePath(QStringLiteral("page.html")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><head><title>" + title.toHtmlEscaped().toUtf8() + "</title></head></html>");
+        page.close();
+        TestEnv env;
+        frmWebsite *browser = visit(env, start(env));
+        type(browser, QUrl::fromLocalFile(page.fileName()).toString());
+        browser->Command3->click();
+        QTRY_COMPARE_WITH_TIMEOUT(browser->windowHandle()->title(), title, PageTimeout);
+
+        const QString link = QStringLiteral("<b>x</b><img width=3000 height=3000>");
+        emit browser->WebBrowser1->StatusTextChange(link);
+        auto *panel = browser->StatusBar1->findChild<QLabel *>();
+        QCOMPARE(panel->textFormat(), Qt::PlainText);
+        QCOMPARE(panel->text(), link);
     }
 
     void navigationButtonsShowTheirPicturesAndTips_data()

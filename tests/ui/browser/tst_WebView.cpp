@@ -4,7 +4,9 @@
 #include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
 
+#include <QDesktopServices>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,25 @@ struct Host {
     QWidget window;
     WebView *view = nullptr;
 };
+
+// Stands in for the desktop's handler of a link scheme: records what would have been launched.
+class SchemeRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+    Q_INVOKABLE void open(const QUrl &url) { opened << url; }
+};
+
+QString writeFile(const QTemporaryDir &folder, const QString &name, const QByteArray &bytes)
+{
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
 
 QString quietText(const WebView *view, const char *line)
 {
@@ -170,6 +191,59 @@ private slots:
         QVERIFY(profile->isOffTheRecord());
         QCOMPARE(profile->persistentCookiesPolicy(), QWebEngineProfile::NoPersistentCookies);
         QCOMPARE(profile->httpCacheType(), QWebEngineProfile::MemoryHttpCache);
+    }
+
+    void linkOfAnUnknownSchemeLaunchesNothing()
+    {
+        SchemeRecorder desktop;
+        QDesktopServices::setUrlHandler(QStringLiteral("keyholdertest"), &desktop, "open");
+        const auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("keyholdertest")); });
+        QTemporaryDir folder;
+        const QString page = writeFile(folder, QStringLiteral("link.html"),
+                                       "<html><head><title>Link</title></head><body style='margin:0'>"
+                                       "<a href='keyholdertest://x' style='display:block;height:300px' "
+                                       "onclick='document.title = \"Clicked\"'>"
+                                       "x</a></body></html>");
+        Host host;
+        host.view->Navigate(QUrl::fromLocalFile(page).toString());
+        QTRY_COMPARE_WITH_TIMEOUT(host.view->LocationName(), QStringLiteral("Link"), PageTimeout);
+        QTest::mouseClick(host.view->engineView()->focusProxy(), Qt::LeftButton, {}, {40, 40});
+        QTRY_COMPARE_WITH_TIMEOUT(host.view->LocationName(), QStringLiteral("Clicked"), PageTimeout);
+        // A page loaded after the click shows the click has been dealt with.
+        host.view->Navigate(m_server.url(QStringLiteral("/one.html")));
+        QTRY_COMPARE_WITH_TIMEOUT(host.view->LocationName(), QStringLiteral("One"), PageTimeout);
+        QVERIFY(desktop.opened.isEmpty());
+    }
+
+    void localPageCannotReadLocalFiles()
+    {
+        QTemporaryDir folder;
+        writeFile(folder, QStringLiteral("data.enc"), "every password");
+        const QString page = writeFile(
+            folder, QStringLiteral("reader.html"),
+            "<html><head><title>Reading</title></head><body><script>"
+            "var r = new XMLHttpRequest();"
+            "r.onload = function () { document.title = 'read ' + r.responseText; };"
+            "r.onerror = function () { document.title = 'refused'; };"
+            "r.open('GET', 'data.enc'); r.send();"
+            "</script></body></html>");
+        Host host;
+        host.view->Navigate(QUrl::fromLocalFile(page).toString());
+        const auto answered = [&] {
+            const QString name = host.view->LocationName();
+            return name == QStringLiteral("refused") || name.startsWith(QStringLiteral("read "));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(answered(), PageTimeout);
+        QCOMPARE(host.view->LocationName(), QStringLiteral("refused"));
+    }
+
+    void everyPermissionRequestIsDenied()
+    {
+        Host host;
+        host.view->Navigate(m_server.url(QStringLiteral("/permissions")));
+        QTRY_COMPARE_WITH_TIMEOUT(host.view->LocationName(),
+                                  QStringLiteral("notifications denied, geolocation denied"),
+                                  PageTimeout);
     }
 
 private:

@@ -471,7 +471,8 @@ void tst_RtfReader::helpFileReads()
     for (const char16_t c : {u'\\', u'{', u'}', u'\uFFFD'})
         QVERIFY2(!text.contains(QChar(c)), qPrintable(u"stray "_qs + QChar(c)));
     for (const QString &phrase : {u"Keyholder"_qs, u"master password"_qs, u"data.enc"_qs,
-                                  u"Show at Startup"_qs, u"Go To"_qs, u"About"_qs})
+                                  u"Show at Startup"_qs, u"Go To"_qs, u"About"_qs,
+                                  u"After 10 seconds Keyholder clears the clipboard"_qs})
         QVERIFY2(text.contains(phrase), qPrintable(phrase));
 
     const auto startOf = [](const QTextBlock &block) {

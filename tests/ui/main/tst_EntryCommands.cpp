@@ -1,9 +1,12 @@
 #include "EntryTesting.h"
 #include "TestEnv.h"
 #include "ui/main/EntryList.h"
+#include "ui/StatusBar.h"
 #include "ui/main/Form1.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QTextDocument>
 #include <QTest>
 #include <QToolButton>
 
@@ -183,6 +186,113 @@ private slots:
         main->cmdCopy_Click(2);
         QCOMPARE(env.platform.clipboard, QString());
         QCOMPARE(main->statusText(), QStringLiteral("Copied Location "));
+    }
+
+    void copiedTextIsTakenBackUnlessTheUserCopiedSince_data()
+    {
+        QTest::addColumn<bool>("userCopiesLater");
+        QTest::addColumn<bool>("atProgramEnd");
+        QTest::addColumn<QString>("clipboardAfter");
+        QTest::newRow("after the delay") << false << false << "";
+        QTest::newRow("after the delay, user's copy kept") << true << false << "user text";
+        QTest::newRow("at program end") << false << true << "";
+        QTest::newRow("at program end, user's copy kept") << true << true << "user text";
+    }
+
+    void copiedTextIsTakenBackUnlessTheUserCopiedSince()
+    {
+        QFETCH(bool, userCopiesLater);
+        QFETCH(bool, atProgramEnd);
+        QFETCH(QString, clipboardAfter);
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 2);
+        QCOMPARE(env.ctx().clipboard.delay(), std::chrono::milliseconds(10000));
+        if (!atProgramEnd)
+            env.ctx().clipboard.setDelay(std::chrono::milliseconds(1));
+        main->cmdCopy_Click(1);
+        QCOMPARE(env.platform.clipboard, QStringLiteral("b2"));
+        if (userCopiesLater)
+            env.platform.clipboard = QStringLiteral("user text");
+        if (atProgramEnd)
+            env.context.reset();
+        else
+            QTRY_VERIFY(!env.ctx().clipboard.isPending());
+        QCOMPARE(env.platform.clipboard, clipboardAfter);
+    }
+
+    void statusLineShowsMarkupAsTyped()
+    {
+        const QString password = QStringLiteral("<b>Pa</b>ss<!--x-->word<img width=3000 height=3000>");
+        TestEnv env;
+        Form1 *main = startWithSelected(env, {{"u", password, "x"}}, 1);
+        main->cmdCopy_Click(1);
+        auto *panel = main->StatusBar1->findChild<QLabel *>();
+        QCOMPARE(panel->textFormat(), Qt::PlainText);
+        QCOMPARE(panel->text(), QStringLiteral("Copied Password ") + password);
+        QVERIFY(panel->sizeHint().height() < 100); // no image drawn
+    }
+
+    void listToolTipsNeverShowPasswordsAndShowMarkupAsTyped()
+    {
+        const QString markup = QStringLiteral("<b>ann</b>");
+        TestEnv env;
+        Form1 *main = startWith(env, {{markup, "secret", "www.ann.example"}});
+        const QAbstractItemModel *model = main->lstPass->model();
+        QVERIFY(!model->index(0, 1).data(Qt::ToolTipRole).isValid());
+        QTextDocument shown;
+        shown.setHtml(model->index(0, 0).data(Qt::ToolTipRole).toString());
+        QCOMPARE(shown.toPlainText(), markup);
+        shown.setHtml(model->index(0, 2).data(Qt::ToolTipRole).toString());
+        QCOMPARE(shown.toPlainText(), QStringLiteral("www.ann.example"));
+    }
+
+    void goToHandsTheLauncherAnAddressNeverAnOption_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("argument"); // empty: nothing launched
+        QTest::addColumn<QString>("status");
+        const QString refused = QStringLiteral("Could not open the location: it begins with \"-\", "
+                                               "which the opening program would take as an option.");
+        QTest::newRow("-x") << "-x" << "" << refused;
+        QTest::newRow("--help") << "--help" << "" << refused;
+        QTest::newRow("path with spaces") << "{folder}/my notes.txt"
+                                          << "file://{folder}/my%20notes.txt" << "Opening Location...";
+        QTest::newRow("file URL") << "file:///tmp/a b.txt" << "file:///tmp/a b.txt" << "Opening Location...";
+        QTest::newRow("empty") << "" << "/home/user" << "Opening Location...";
+    }
+
+    void goToHandsTheLauncherAnAddressNeverAnOption()
+    {
+        QFETCH(QString, location);
+        QFETCH(QString, argument);
+        QFETCH(QString, status);
+        TestEnv env;
+        location.replace(QStringLiteral("{folder}"), env.folder.path());
+        argument.replace(QStringLiteral("{folder}"), env.folder.path());
+        if (location.startsWith(env.folder.path())) {
+            QFile file(location);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        Form1 *main = startWithSelected(env, {{"u", "p", location}}, 1);
+        main->cmdGoto_Click();
+        QCOMPARE(main->statusText(), status);
+        if (argument.isEmpty()) {
+            QVERIFY(env.platform.launches.empty());
+            return;
+        }
+        QCOMPARE(env.platform.launches.size(), size_t(1));
+        QCOMPARE(env.platform.launches.front().arguments, QStringList{argument});
+    }
+
+    void goToReportsALauncherThatFailsLater()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 2);
+        main->cmdGoto_Click();
+        QCOMPARE(main->statusText(), QStringLiteral("Opening Location..."));
+        env.platform.launches.front().failLater(QStringLiteral("the file or folder does not exist."));
+        QCOMPARE(main->statusText(),
+                 QStringLiteral("Could not open the location: the file or folder does not exist."));
     }
 
     void goToOpensTheLocation_data()

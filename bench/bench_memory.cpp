@@ -1,0 +1,137 @@
+// Memory of the whole program once the main window is up after unlock, with no
+// network: the banner band shows the offline banner and no web engine starts.
+// PSS (proportional set size) is summed over this process and every process it
+// started, from /proc/*/smaps_rollup. Target: at most 100 MiB.
+// Run alone, in a release build: build-rel/bin/bench_memory
+#include "app/AppContext.h"
+#include "app/frmSplash.h"
+#include "platform/Platform.h"
+#include "ui/look/OfflineBanner.h"
+#include "ui/main/Form1.h"
+#include "vault/VaultFormat.h"
+#include "ui/vault/frmPass.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Master = u"master password"_s;
+
+// The program's outside world with no one at the screen; web views may run.
+class OfflinePlatform : public platform::Platform
+{
+public:
+    explicit OfflinePlatform(QString folder) : m_folder(std::move(folder)) {}
+
+    platform::MsgResult messageBox(const platform::MessageBoxRequest &) override
+    {
+        return platform::MsgResult::Cancel;
+    }
+    void clearClipboard() override {}
+    void setClipboardText(const QString &) override {}
+    QString clipboardText() const override { return {}; }
+    bool launch(const QString &, const QStringList &,
+                const std::function<void(const QString &)> &) override
+    {
+        return true;
+    }
+    QStringList openAddressCommand(const QString &) const override { return {}; }
+    QString readSetting(const QString &, const QString &, const QString &, const QString &) override
+    {
+        return u"0"_s; // no help window at start-up
+    }
+    void writeSetting(const QString &, const QString &, const QString &, const QString &) override {}
+    bool webViewsAllowed() const override { return true; }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    void endProgram() override {}
+    QString applicationFolder() const override { return m_folder; }
+    platform::VersionInfo versionInfo() const override { return {u"Keyholder"_s, {}, {}, 1, 0, 0}; }
+
+private:
+    QString m_folder;
+};
+
+QByteArray statusField(const QString &file, const QByteArray &name)
+{
+    QFile status(file);
+    if (!status.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(name))
+            return line.mid(name.size()).simplified();
+    }
+    return {};
+}
+
+// KiB of PSS of this process and all that descend from it.
+qint64 programPssKiB()
+{
+    const qint64 self = QCoreApplication::applicationPid();
+    std::map<qint64, qint64> parents;
+    const QStringList pids = QDir(u"/proc"_s).entryList({u"[0-9]*"_s}, QDir::Dirs);
+    for (const QString &pid : pids)
+        parents[pid.toLongLong()] = statusField(u"/proc/%1/status"_s.arg(pid), "PPid:").toLongLong();
+    qint64 total = 0;
+    for (const auto &[pid, parent] : parents) {
+        qint64 ancestor = pid;
+        while (ancestor > 1 && ancestor != self)
+            ancestor = parents.count(ancestor) ? parents[ancestor] : 0;
+        if (ancestor == self)
+            total += statusField(u"/proc/%1/smaps_rollup"_s.arg(pid), "Pss:").split(' ').value(0).toLongLong();
+    }
+    return total;
+}
+
+void waitFor(const std::function<bool()> &done, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void BM_PssAfterUnlockOffline(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QTemporaryDir folder;
+        QFile vault(folder.filePath(u"data.enc"_s));
+        std::vector<VaultEntry> entries;
+        for (int i = 0; i < 50; ++i)
+            entries.push_back({u"user%1"_s.arg(i), u"password-%1"_s.arg(i), u"www.example%1.com"_s.arg(i)});
+        if (!vault.open(QIODevice::WriteOnly) || vault.write(VaultFormat::serialize(Master, entries)) < 0)
+            qFatal("cannot write the benchmark vault");
+        vault.close();
+
+        OfflinePlatform platform(folder.path());
+        AppContext context(platform);
+        // Nothing listens on this port: as without a network, the probe fails at once.
+        context.brandingSwitches.BannerUrl = u"https://127.0.0.1:9/software/banners/keyholder.html"_s;
+        context.windows.Show<frmSplash>();
+        waitFor([&] { return context.windows.IsLoaded<frmPass>(); }, 10000);
+        frmPass *dialog = context.windows.Find<frmPass>();
+        if (!dialog)
+            qFatal("the password dialog did not come up");
+        dialog->txtPass->setText(Master);
+        dialog->cmdOK->click();
+        waitFor([&] {
+            const Form1 *main = context.windows.Find<Form1>();
+            const auto *offline = main ? main->findChild<OfflineBanner *>() : nullptr;
+            return offline && offline->isVisible();
+        }, 10000);
+        waitFor([] { return false; }, 1000); // let the window settle
+        state.counters["pss_MiB"] = double(programPssKiB()) / 1024.0;
+        context.windows.EndProgram();
+    }
+}
+BENCHMARK(BM_PssAfterUnlockOffline)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
