@@ -146,6 +146,7 @@ void WebView::createEngineView()
         return;
     m_profile = new QWebEngineProfile(this); // no storage name: off the record
     m_view = new QWebEngineView(this);
+    m_view->setAccessibleName(accessibleName()); // the view takes the focus for this widget
     auto *page = new QWebEnginePage(m_profile, m_view);
     page->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     m_view->setPage(page);

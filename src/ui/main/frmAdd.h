@@ -41,6 +41,8 @@ public:
     QLineEdit *txtWebsite = nullptr;
 
 protected:
+    // Escape is the editor's Cancel.
+    void escapePressed() override { cmdDelete_Click(); }
 
 private:
     void createControls();
