@@ -2,7 +2,7 @@
 
 #include "app/modBranding.h"
 
-#include <QDir>
+#include "vault/VaultLocation.h"
 
 AppContext::AppContext(platform::Platform &platformImpl)
     : platform(platformImpl), brandingSwitches(modBranding::shippedSwitches()), windows(*this)
@@ -21,7 +21,13 @@ QString AppContext::applicationFolder() const
 
 QString AppContext::vaultPath() const
 {
-    return QDir(applicationFolder()).filePath(QStringLiteral("data.enc"));
+    const Result<QString> path = VaultLocation::resolve(applicationFolder(), vaultOverride);
+    if (!path) {
+        // Opening it then fails, and the vault's own message names the file for the user.
+        qWarning("%s", qPrintable(path.error()));
+        return VaultLocation::userDataPath();
+    }
+    return path.value();
 }
 
 platform::MsgResult AppContext::MsgBox(const QString &text, platform::MsgButtons buttons,

@@ -104,6 +104,8 @@ std::unique_ptr<FileSizeLimit> obstruct(TestEnv &env, Obstacle obstacle)
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot prepare %s", qPrintable(plainFile));
         env.platform.folder = plainFile + QStringLiteral("/app");
+        // Nor can the user's data folder, where a program folder that cannot be written sends the vault.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(plainFile + QStringLiteral("/data")));
         break;
     }
     }
