@@ -11,7 +11,7 @@ RUN_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-webengine-dev xvfb xauth
 # What the tests and benchmarks add.
 TEST_PACKAGES=(libbenchmark-dev)
 # What building and checking the Debian package adds.
-PACKAGE_TOOLS=(dpkg-dev desktop-file-utils appstream)
+PACKAGE_TOOLS=(dpkg-dev file desktop-file-utils appstream)
 # Everything, for scripts that install all at once.
 PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 
