@@ -6,8 +6,8 @@
 #include "ui/browser/frmWebsite.h"
 #include "ui/look/modSkin.h"
 
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 
