@@ -1,12 +1,12 @@
 #include "app/AppContext.h"
 
 #include "app/modBranding.h"
+#include "vault/VaultLocation.h"
 #include "vault/VaultSession.h"
 
-#include <QDir>
-
 AppContext::AppContext(platform::Platform &platformImpl)
-    : platform(platformImpl), clipboard(platformImpl), brandingSwitches(modBranding::shippedSwitches()), windows(*this)
+    : platform(platformImpl), clipboard(platformImpl),
+      brandingSwitches(modBranding::shippedSwitches()), windows(*this)
 {
 }
 
@@ -31,7 +31,13 @@ QString AppContext::applicationFolder() const
 
 QString AppContext::vaultPath() const
 {
-    return QDir(applicationFolder()).filePath(QStringLiteral("data.enc"));
+    const Result<QString> path = VaultLocation::resolve(applicationFolder(), vaultOverride);
+    if (!path) {
+        // Opening it then fails, and the vault's own message names the file for the user.
+        qWarning("%s", qPrintable(path.error()));
+        return VaultLocation::userDataPath();
+    }
+    return path.value();
 }
 
 platform::MsgResult AppContext::MsgBox(const QString &text, platform::MsgButtons buttons,

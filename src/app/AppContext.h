@@ -42,6 +42,8 @@ public:
     VaultState vault;
     EditRequest edit;
     bool MainWindowClosed = false;
+    // The vault named on the command line (--vault); empty for the usual place.
+    QString vaultOverride;
     // Set by the splash window's load when UseSkin is on (modSkin).
     std::shared_ptr<SkinControl> skin;
     std::shared_ptr<SkinService> skinService;

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "vault/VaultCsv.h"
 #include "vault/VaultFormat.h"
+#include "vault/VaultLocation.h"
 #include "vault/VaultSession.h"
 
 #include <QCoreApplication>
@@ -70,10 +71,7 @@ Result<QByteArray> readFile(const QString &path)
 } // namespace
 
 VaultCommands::VaultCommands(const Invocation &invocation, Console &console)
-    : m_invocation(invocation), m_console(console),
-      m_vaultPath(invocation.vaultPath.isEmpty()
-                          ? QDir(QCoreApplication::applicationDirPath()).filePath(u"data.enc"_s)
-                          : invocation.vaultPath)
+    : m_invocation(invocation), m_console(console)
 {
 }
 
@@ -88,6 +86,11 @@ int VaultCommands::run()
 
 Result<void> VaultCommands::execute()
 {
+    // The same file the program would open.
+    const Result<QString> path = VaultLocation::resolve(QCoreApplication::applicationDirPath(), m_invocation.vaultPath);
+    if (!path)
+        return Error{path.error()};
+    m_vaultPath = path.value();
     VaultSession session(m_vaultPath);
     if (m_invocation.command == Command::Create)
         return create(session);

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -16,6 +17,35 @@ namespace Controls {
 namespace {
 
 constexpr const char *KindProperty = "kindName";
+
+// A focused button answers Enter as it answers Space; no button is made the
+// window's default, so Enter never reaches another one.
+class EnterClicks : public QObject
+{
+public:
+    explicit EnterClicks(QAbstractButton *button) : QObject(button), m_button(button)
+    {
+        button->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_button && event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                if (m_button->isEnabled())
+                    m_button->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAbstractButton *m_button;
+};
 
 template <typename Control>
 Control *make(QWidget *parent, const QString &name, const char *kind, const QRect &twips)
@@ -54,6 +84,7 @@ QPushButton *commandButton(QWidget *parent, const QString &name, const QString &
     auto *button = make<QPushButton>(parent, name, Kind::CommandButton, twips);
     button->setText(caption);
     button->setAutoDefault(false);
+    new EnterClicks(button);
     return button;
 }
 
@@ -68,6 +99,7 @@ QToolButton *pictureButton(QWidget *parent, const QString &name, const QString &
     button->setText(caption);
     button->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly
                                                  : Qt::ToolButtonTextUnderIcon);
+    new EnterClicks(button);
     return button;
 }
 

@@ -4,6 +4,7 @@
 #include "ui/Twips.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -79,4 +80,13 @@ void Form::closeEvent(QCloseEvent *event)
     // The close box unloads the window like any other way of closing it.
     event->ignore();
     m_ctx.windows.Unload(this);
+}
+
+void Form::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        escapePressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

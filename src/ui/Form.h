@@ -44,6 +44,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    // Escape that no control took; does nothing unless a window gives it a meaning.
+    virtual void escapePressed() {}
 
     AppContext &m_ctx;
 

@@ -1,6 +1,18 @@
 #include "ui/WindowHost.h"
 
 #include "app/AppContext.h"
+#include "ui/FocusMark.h"
+
+#include <QApplication>
+#include <QIcon>
+
+WindowHost::WindowHost(AppContext &context) : m_ctx(context)
+{
+    QIcon icon(QStringLiteral(":/images/icon.png"));
+    icon.addFile(QStringLiteral(":/images/icon32.png"));
+    QApplication::setWindowIcon(icon);
+    FocusMark::followFocus();
+}
 
 WindowHost::~WindowHost()
 {

@@ -14,7 +14,8 @@ class AppContext;
 class WindowHost
 {
 public:
-    explicit WindowHost(AppContext &context) : m_ctx(context) {}
+    // Gives every window of the application the program's icon and a visible focus mark.
+    explicit WindowHost(AppContext &context);
     ~WindowHost();
     WindowHost(const WindowHost &) = delete;
     WindowHost &operator=(const WindowHost &) = delete;

@@ -1,7 +1,11 @@
 #include "TestEnv.h"
 
 #include "app/frmSplash.h"
+#include "ui/browser/frmWebsite.h"
+#include "ui/look/Form8.h"
+#include "ui/look/frmAbout.h"
 #include "ui/main/Form1.h"
+#include "ui/main/frmAdd.h"
 #include "ui/vault/frmPass.h"
 
 #include <QCoreApplication>
@@ -44,6 +48,7 @@ TestEnv::~TestEnv()
 {
     context.reset();
     settle();
+    qputenv("XDG_DATA_HOME", dataHome);
 }
 
 QString TestEnv::vaultPath() const
@@ -98,4 +103,43 @@ void TestEnv::settle()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+QStringList TestEnv::windowNames()
+{
+    return {QStringLiteral("frmSplash"), QStringLiteral("frmPass"), QStringLiteral("Form1"),
+            QStringLiteral("frmAdd"),    QStringLiteral("frmWebsite"), QStringLiteral("Form8"),
+            QStringLiteral("frmAbout")};
+}
+
+Form *TestEnv::openWindow(const QString &name)
+{
+    WindowHost &windows = ctx().windows;
+    if (name == QLatin1String("frmSplash")) {
+        startProgram();
+        return windows.Find<frmSplash>();
+    }
+    if (name == QLatin1String("frmPass")) {
+        startProgram();
+        return windows.Find<frmPass>();
+    }
+    Form1 *main = startUnlocked();
+    if (name == QLatin1String("Form1"))
+        return main;
+    if (name == QLatin1String("frmAdd")) {
+        main->cmdAdd_Click(0);
+        return windows.Find<frmAdd>();
+    }
+    if (name == QLatin1String("frmWebsite")) {
+        main->cmdWebsite_Click(0);
+        return windows.Find<frmWebsite>();
+    }
+    if (name == QLatin1String("Form8")) {
+        QFile::copy(QStringLiteral(KEYHOLDER_TEST_DATA "/help/Help.rtf"),
+                    folder.filePath(QStringLiteral("Help.rtf")));
+        main->mnuHelpItem_Click(0);
+        return windows.Find<Form8>();
+    }
+    main->mnuAboutItem_Click(0);
+    return windows.Find<frmAbout>();
 }

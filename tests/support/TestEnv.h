@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class Form;
 class Form1;
 
 // A fresh application folder, fake platform and application context per test.
@@ -18,6 +19,8 @@ public:
 
     FakePlatform platform;
     QTemporaryDir folder;
+    // Restored when the test ends: a test may send the user's data folder elsewhere.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     std::unique_ptr<AppContext> context;
 
     AppContext &ctx() { return *context; }
@@ -31,6 +34,10 @@ public:
     // password (creating it when the vault has none), so the main window is complete.
     Form1 *startUnlocked(const QString &masterPassword = QStringLiteral("abcd"));
     Form1 *mainWindow() const;
+    // Brings up one of the program's windows by its name, as a user would reach it
+    // (the help window with the fixture Help.rtf beside the program).
+    Form *openWindow(const QString &name);
+    static QStringList windowNames();
     // Web views in tests reach only 127.0.0.1 and file://: every other address
     // goes to a proxy that is not there. Must run before the first web view.
     static void keepWebViewsOffline();

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -151,7 +152,9 @@ void WebView::createEngineView()
         return;
     m_profile = new QWebEngineProfile(this); // no storage name: off the record
     m_view = new QWebEngineView(this);
+    m_view->setAccessibleName(accessibleName()); // the view takes the focus for this widget
     auto *page = new LockedDownPage(m_profile, m_view, m_scriptsEnabled);
+    page->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     m_view->setPage(page);
     m_view->setGeometry(rect());
     m_view->stackUnder(m_quietPage);

@@ -14,9 +14,10 @@ class QWebEngineView;
 // own instead of the engine's.
 //
 // Each view browses off the record: nothing it loads is written to disk, and
-// its cookies and history go with it. The engine is started only when a page
-// has been asked for and the view is first painted, so windows with a web view
-// come up without waiting for it.
+// its cookies and history go with it. Its pages are locked down (LockedDownPage):
+// no other program started, no local files read, no permissions. The engine is
+// started only when a page has been asked for and the view is first painted, so
+// windows with a web view come up without waiting for it.
 class WebView : public QWidget
 {
     Q_OBJECT

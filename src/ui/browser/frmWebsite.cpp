@@ -29,6 +29,7 @@ QToolButton *navigationButton(QWidget *frame, const QString &name, const QString
 {
     QToolButton *button = Controls::pictureButton(frame, name, QString(), picture, twips);
     button->setToolTip(tooltip);
+    button->setAccessibleName(tooltip);
     return button;
 }
 
@@ -82,6 +83,7 @@ void frmWebsite::createNavigation()
                                 {1980, 600, 435, 435});
     Label5 = Controls::label(frmBrowser, QStringLiteral("Label5"), QStringLiteral("URL:"),
                              {120, 300, 1215, 255});
+    Text1->setAccessibleName(QStringLiteral("Address"));
     QLabel *skinTemplate = Controls::label(frmBrowser, QStringLiteral("SkinLabel1"),
                                            QStringLiteral("Windowed Label"), {3180, 6840, 555, 135},
                                            Controls::Kind::SkinLabel);
@@ -111,6 +113,7 @@ void frmWebsite::createBrowser()
     Twips::place(WebBrowser1, 120, 1140, 6135, 5595);
     WebBrowser1->prepareWindowForPages();
     WebBrowser1->setFocusPolicy(Qt::StrongFocus); // a tab stop, handing focus on to the page
+    WebBrowser1->setAccessibleName(QStringLiteral("Web page"));
     connect(WebBrowser1, &WebView::StatusTextChange, this,
             &frmWebsite::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &WebView::DownloadBegin, this, &frmWebsite::WebBrowser1_DownloadBegin);

@@ -10,6 +10,7 @@
 #include "vault/xfileExists.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QTextCursor>
 #include <QTextBrowser>
@@ -53,6 +54,7 @@ Form8::Form8(AppContext &context) : Form(context)
     rtf1->setObjectName(QStringLiteral("rtf1"));
     Controls::setKind(rtf1, Controls::Kind::RichTextBox);
     rtf1->setOpenLinks(false);
+    rtf1->setAccessibleName(QStringLiteral("Help text"));
     Twips::place(rtf1, 0, 0, 10275, 7515);
 
     Check1 = Controls::checkBox(client(), QStringLiteral("Check1"),
@@ -64,7 +66,12 @@ Form8::Form8(AppContext &context) : Form(context)
 
 QString Form8::helpFilePath() const
 {
-    return m_ctx.applicationFolder() + QStringLiteral("/Help.rtf");
+    const QString besideProgram = m_ctx.applicationFolder() + QStringLiteral("/Help.rtf");
+    if (xfileExists::FileExists(besideProgram))
+        return besideProgram;
+    // An installed program keeps its data apart from the executable.
+    return QDir::cleanPath(m_ctx.applicationFolder() + QStringLiteral("/")
+                           + QString::fromUtf8(KEYHOLDER_DATA_FROM_BINARY) + QStringLiteral("/Help.rtf"));
 }
 
 void Form8::Form_Load()
@@ -94,6 +101,11 @@ void Form8::loadHelpFile()
     RtfReader::read(file.readAll(), *rtf1->document());
     // Filling the document leaves the view's cursor at the end; the reader starts at the top.
     rtf1->moveCursor(QTextCursor::Start);
+}
+
+void Form8::escapePressed()
+{
+    m_ctx.windows.Unload(this);
 }
 
 void Form8::takeStoredSetting()

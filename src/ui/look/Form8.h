@@ -27,6 +27,9 @@ public:
     QTextBrowser *rtf1 = nullptr;
     QCheckBox *Check1 = nullptr;
 
+protected:
+    void escapePressed() override;
+
 private:
     void loadHelpFile();
     void takeStoredSetting();

@@ -6,6 +6,7 @@
 #include "ui/browser/frmWebsite.h"
 #include "ui/look/modSkin.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -71,6 +72,8 @@ void frmAbout::createTextLabels()
     blue.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xFF));
     lblWebsite->setPalette(blue);
     lblWebsite->installEventFilter(this);
+    // A link: Tab reaches it and Enter or Space opens it, as a click does.
+    lblWebsite->setFocusPolicy(Qt::TabFocus);
 
     // Designed below the visible client area, so it is never seen.
     Label5 = Controls::label(area, QStringLiteral("Label5"), QString::fromUtf8(NoticeText),
@@ -116,5 +119,17 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
         if (mouse->button() == Qt::LeftButton && overLabel)
             lblWebsite_Click();
     }
+    if (watched == lblWebsite && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            lblWebsite_Click();
+            return true;
+        }
+    }
     return Form::eventFilter(watched, event);
+}
+
+void frmAbout::escapePressed()
+{
+    m_ctx.windows.Unload(this);
 }

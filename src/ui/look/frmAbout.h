@@ -32,6 +32,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void escapePressed() override;
 
 private:
     void createPicture();

@@ -137,6 +137,7 @@ void Form1::createButtons()
     for (QToolButton *button : cmdCopy)
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     cmdWebsite[0]->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    cmdWebsite[0]->setAccessibleName(QStringLiteral("Web site"));
 
     connect(cmdAdd[0], &QToolButton::clicked, this, [this] { cmdAdd_Click(0); });
     connect(cmdDelete, &QToolButton::clicked, this, [this] { cmdDelete_Click(); });
@@ -153,6 +154,7 @@ void Form1::createListAndStatus()
     // Hidden until the banner pane is built; its page is made only then.
     wbBanner = new WebView(client());
     wbBanner->setObjectName(QStringLiteral("wbBanner"));
+    wbBanner->setAccessibleName(QStringLiteral("Banner"));
     Twips::place(wbBanner, 60, 1980, 7335, 945);
     wbBanner->hide();
     if (m_ctx.branding.ShowBanner)
@@ -166,6 +168,7 @@ void Form1::createListAndStatus()
 
     lstPass = new EntryList(client(), &m_ctx.session().entries());
     lstPass->setObjectName(QStringLiteral("lstPass"));
+    lstPass->setAccessibleName(QStringLiteral("Entries"));
     Twips::place(lstPass, 60, 1980, 8895, 4215);
     connect(lstPass, &EntryList::ColumnClick, this, &Form1::lstPass_ColumnClick);
 

@@ -55,6 +55,11 @@ void frmAdd::createControls()
                            {120, 960, 1155, 255});
     txtWebsite = Controls::textBox(area, QStringLiteral("txtWebsite"), {1320, 900, 3255, 315});
 
+    // Screen readers name each box after its label.
+    SkinLabel1->setBuddy(txtUsername);
+    SkinLabel2->setBuddy(txtPassword);
+    SkinLabel3->setBuddy(txtWebsite);
+
     // No length limit: a long password must not be cut short while typed.
     for (QLineEdit *box : {txtUsername, txtPassword, txtWebsite})
         box->setMaxLength(std::numeric_limits<int>::max());

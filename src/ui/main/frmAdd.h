@@ -45,6 +45,10 @@ public:
     QLabel *SkinLabel3 = nullptr;
     QLineEdit *txtWebsite = nullptr;
 
+protected:
+    // Escape is the editor's Cancel.
+    void escapePressed() override { cmdDelete_Click(); }
+
 private:
     void createControls();
     void loadRequest();

@@ -73,6 +73,9 @@ void frmPass::createControls()
     SkinLabel3 = Controls::label(area, u"SkinLabel3"_s, u"Retype Password:"_s,
                                  {120, 2460, 1935, 255}, Controls::Kind::SkinLabel);
     txtPass2 = passwordBox(area, u"txtPass2"_s, {1740, 2400, 4995, 315});
+    // Screen readers name each box after its label.
+    SkinLabel2->setBuddy(txtPass);
+    SkinLabel3->setBuddy(txtPass2);
     cmdOK = Controls::commandButton(area, u"cmdOK"_s, u"Ok"_s, {4500, 1260, 1095, 495});
     cmdCancel = Controls::commandButton(area, u"cmdCancel"_s, u"Cancel"_s, {5700, 1260, 1035, 495});
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "TestEnv.h"
-#include "platform/QtPlatform.h"
 
 #include <QCoreApplication>
 

@@ -63,38 +63,6 @@ void issueWithSkin(TestEnv &env, bool useSkin)
     env.platform.version.Comments = QStringLiteral("http://127.0.0.1:9/");
 }
 
-Form *openWindow(TestEnv &env, const QString &name)
-{
-    WindowHost &windows = env.ctx().windows;
-    if (name == QLatin1String("frmSplash")) {
-        env.startProgram();
-        return windows.Find<frmSplash>();
-    }
-    if (name == QLatin1String("frmPass")) {
-        env.startProgram();
-        return windows.Find<frmPass>();
-    }
-    Form1 *main = env.startUnlocked();
-    if (name == QLatin1String("Form1"))
-        return main;
-    if (name == QLatin1String("frmAdd")) {
-        main->cmdAdd_Click(0);
-        return windows.Find<frmAdd>();
-    }
-    if (name == QLatin1String("frmWebsite")) {
-        main->cmdWebsite_Click(0);
-        return windows.Find<frmWebsite>();
-    }
-    if (name == QLatin1String("Form8")) {
-        QFile::copy(QStringLiteral(KEYHOLDER_TEST_DATA "/help/Help.rtf"),
-                    env.folder.filePath(QStringLiteral("Help.rtf")));
-        main->mnuHelpItem_Click(0);
-        return windows.Find<Form8>();
-    }
-    main->mnuAboutItem_Click(0);
-    return windows.Find<frmAbout>();
-}
-
 QList<QWidget *> controlsOfKind(const Form *window, const QStringList &kinds)
 {
     QList<QWidget *> found;
@@ -316,7 +284,7 @@ private slots:
         QFETCH(bool, useSkin);
         TestEnv env;
         issueWithSkin(env, useSkin);
-        const Form *form = openWindow(env, window);
+        const Form *form = env.openWindow(window);
         QVERIFY(form);
         QCOMPARE(bool(env.ctx().skin), useSkin);
         const QString sheet = useSkin ? env.ctx().skin->styleSheet() : QString();

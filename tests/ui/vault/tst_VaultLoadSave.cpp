@@ -110,6 +110,8 @@ std::unique_ptr<FileSizeLimit> obstruct(TestEnv &env, Obstacle obstacle)
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot prepare %s", qPrintable(plainFile));
         env.platform.folder = plainFile + QStringLiteral("/app");
+        // Nor can the user's data folder, where a program folder that cannot be written sends the vault.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(plainFile + QStringLiteral("/data")));
         break;
     }
     case Obstacle::FolderMoved:
@@ -283,7 +285,7 @@ private slots:
         const QString originalFolder = env.platform.folder;
         {
             const auto blocked = obstruct(env, obstacle);
-            const QString path = QDir::toNativeSeparators(env.ctx().vaultPath());
+            const QString path = QDir::toNativeSeparators(env.vaultPath());
             QVERIFY(!modGlobals::SaveVault(env.ctx(), *main));
             QCOMPARE(env.platform.messages.size(), size_t(1));
             const auto &message = env.platform.messages[0];

@@ -1,0 +1,158 @@
+// The program as installed: where it finds its vault and help file, and its
+// command line.
+#include "TestEnv.h"
+#include "ui/look/Form8.h"
+#include "ui/main/Form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+namespace {
+
+// Even root cannot create files in /proc: it stands in for /usr/bin.
+const QString ReadOnlyProgramFolder = QStringLiteral("/proc");
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray helpText(const char *words)
+{
+    return QByteArray("{\\rtf1\\ansi ") + words + "\\par}";
+}
+
+struct Run {
+    int exitCode;
+    QString output;
+};
+
+Run runProgram(const QStringList &arguments)
+{
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(KEYHOLDER_PROGRAM), arguments);
+    if (!program.waitForFinished(60000))
+        return {-1, QStringLiteral("did not finish")};
+    return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+            QString::fromLocal8Bit(program.readAll())};
+}
+
+} // namespace
+
+class InstalledTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void vaultLocation_data()
+    {
+        QTest::addColumn<bool>("programFolderWritable");
+        QTest::addColumn<bool>("vaultOption");
+        QTest::addColumn<QString>("expected"); // under the test's scratch folder
+        QTest::newRow("build folder") << true << false << "bin/data.enc";
+        QTest::newRow("installed") << false << false << "data/Keyholder/data.enc";
+        QTest::newRow("--vault, installed") << false << true << "chosen/my.enc";
+        QTest::newRow("--vault, build folder") << true << true << "chosen/my.enc";
+    }
+
+    void vaultLocation()
+    {
+        QFETCH(bool, programFolderWritable);
+        QFETCH(bool, vaultOption);
+        QFETCH(QString, expected);
+        QTemporaryDir scratch;
+        qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toLocal8Bit());
+        QDir(scratch.path()).mkpath(QStringLiteral("bin"));
+        QDir(scratch.path()).mkpath(QStringLiteral("chosen"));
+        TestEnv env;
+        env.ctx().brandingSwitches.ShowBanner = false;
+        env.platform.folder = programFolderWritable ? scratch.filePath(QStringLiteral("bin"))
+                                                    : ReadOnlyProgramFolder;
+        if (vaultOption)
+            env.ctx().vaultOverride = scratch.filePath(QStringLiteral("chosen/my.enc"));
+
+        Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
+        QVERIFY(main);
+        QVERIFY(!env.ctx().windows.ProgramEnded());
+        // The new vault holds the master password, enciphered, and nothing else.
+        QFile vault(scratch.filePath(expected));
+        QVERIFY2(vault.open(QIODevice::ReadOnly), qPrintable(vault.fileName()));
+        QCOMPARE(vault.readAll(), QByteArray("\xE1\xE2\xE3\xE4\r\n"));
+        const QStringList others = {QStringLiteral("bin/data.enc"),
+                                    QStringLiteral("data/Keyholder/data.enc"),
+                                    QStringLiteral("chosen/my.enc")};
+        for (const QString &other : others)
+            QCOMPARE(QFile::exists(scratch.filePath(other)), other == expected);
+    }
+
+    void helpFile_data()
+    {
+        QTest::addColumn<bool>("besideProgram");
+        QTest::addColumn<bool>("inDataFolder");
+        QTest::addColumn<QString>("shown"); // empty: no help window
+        QTest::newRow("beside the program") << true << false << "beside";
+        QTest::newRow("installed") << false << true << "installed";
+        QTest::newRow("both: beside wins") << true << true << "beside";
+        QTest::newRow("neither") << false << false << "";
+    }
+
+    void helpFile()
+    {
+        QFETCH(bool, besideProgram);
+        QFETCH(bool, inDataFolder);
+        QFETCH(QString, shown);
+        TestEnv env;
+        env.ctx().brandingSwitches.ShowBanner = false;
+        const QString bin = env.folder.filePath(QStringLiteral("prefix/bin"));
+        QDir().mkpath(bin);
+        env.platform.folder = bin;
+        if (besideProgram)
+            writeFile(bin + QStringLiteral("/Help.rtf"), helpText("beside"));
+        if (inDataFolder)
+            writeFile(bin + QStringLiteral("/" KEYHOLDER_DATA_FROM_BINARY "/Help.rtf"),
+                      helpText("installed"));
+
+        Form1 *main = env.startUnlocked();
+        main->mnuHelpItem_Click(0);
+        const Form8 *help = env.ctx().windows.Find<Form8>();
+        QCOMPARE(help != nullptr, !shown.isEmpty());
+        if (help)
+            QCOMPARE(help->rtf1->toPlainText().trimmed(), shown);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("outputHas");
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringList{"1.0.0"};
+        QTest::newRow("--help") << QStringList{"--help"} << 0
+                                << QStringList{"--vault <FILE>", "--version", "Keyholder/data.enc"};
+        QTest::newRow("--vault without a file") << QStringList{"--vault"} << 1
+                                                << QStringList{"Missing value after '--vault'"};
+        QTest::newRow("unknown option") << QStringList{"--colour"} << 1
+                                        << QStringList{"Unknown option 'colour'"};
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, outputHas);
+        const Run run = runProgram(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        for (const QString &text : outputHas)
+            QVERIFY2(run.output.contains(text), qPrintable(run.output));
+    }
+};
+
+QTEST_MAIN(InstalledTest)
+#include "tst_Installed.moc"
