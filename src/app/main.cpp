@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 #include "app/CommandLine.h"
 #include "app/frmSplash.h"
+#include "platform/ProcessSafety.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>

@@ -26,6 +26,8 @@ const QHash<QString, CommandInfo> &commands()
         {u"export"_s, {Command::Export, -1, {u"--format"_s}}},
         {u"import"_s, {Command::Import, 1, {u"--format"_s, u"--skip-invalid"_s}}},
         {u"create"_s, {Command::Create, 0, {}}},
+        {u"encrypt"_s, {Command::Encrypt, 0, {}}},
+        {u"decrypt"_s, {Command::Decrypt, 0, {}}},
         {u"help"_s, {Command::Help, 0, {}}},
     };
     return table;
@@ -163,7 +165,8 @@ private:
 bool Invocation::writes() const
 {
     return command == Command::Add || command == Command::Edit || command == Command::Remove
-            || command == Command::Import || command == Command::Create;
+            || command == Command::Import || command == Command::Create || command == Command::Encrypt
+            || command == Command::Decrypt;
 }
 
 namespace CommandLine {
@@ -189,6 +192,9 @@ Commands:
   import FILE [--format auto|keyholder|keepassxc|bitwarden|chrome|firefox] [--skip-invalid]
                                adds the entries of a CSV export
   create                       sets the master password of a new vault
+  encrypt                      encrypts the vault (and its backup) with a key made from the
+                               master password; Keyholder opens it as before
+  decrypt                      turns an encrypted vault back into the scrambled format
 
 The master password is read from the terminal without echo, or with --password-stdin as
 one line from standard input (add and edit then read the entry's password from the next line).

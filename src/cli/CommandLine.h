@@ -11,7 +11,7 @@
 // What the user asked for: keyholder-cli [--vault FILE] [--password-stdin] COMMAND [ARGS].
 struct Invocation
 {
-    enum class Command { Help, List, Show, Add, Edit, Remove, Export, Import, Create };
+    enum class Command { Help, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt };
 
     Command command = Command::Help;
     QString vaultPath; // empty: the default vault

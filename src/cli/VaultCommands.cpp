@@ -1,6 +1,7 @@
 #include "VaultCommands.h"
 
 #include "Console.h"
+#include "vault/EncryptedFormat.h"
 #include "vault/VaultCsv.h"
 #include "vault/VaultFormat.h"
 #include "vault/VaultLocation.h"
@@ -107,6 +108,8 @@ Result<void> VaultCommands::execute()
     case Command::Remove: return remove(session);
     case Command::Export: return exportCsv(session);
     case Command::Import: return importCsv(session);
+    case Command::Encrypt: return encrypt(session);
+    case Command::Decrypt: return decrypt(session);
     case Command::Create:
     case Command::Help: break;
     }
@@ -289,13 +292,13 @@ Result<void> VaultCommands::exportCsv(const VaultSession &session)
 }
 
 // Nothing is added until every row has passed, unless told to leave out the
-// rows the vault cannot store. The session saves each entry as it is added.
+// rows the vault cannot store; then all of them are saved at once, or none.
 Result<void> VaultCommands::importCsv(VaultSession &session)
 {
     const Result<QByteArray> bytes = readFile(m_invocation.file);
     if (!bytes)
         return Error{bytes.error()};
-    const Result<VaultCsv::Import> import = VaultCsv::importCsv(bytes.value(), m_invocation.importFormat);
+    Result<VaultCsv::Import> import = VaultCsv::importCsv(bytes.value(), m_invocation.importFormat);
     if (!import)
         return Error{u"Could not import \"%1\": %2"_s.arg(native(m_invocation.file), import.error())};
     for (const VaultCsv::RejectedRow &row : import->rejected)
@@ -304,12 +307,37 @@ Result<void> VaultCommands::importCsv(VaultSession &session)
         return Error{u"Nothing was imported: %1 row(s) cannot be stored; --skip-invalid imports the others"_s
                              .arg(import->rejected.size())};
     }
-    for (const VaultEntry &entry : import->entries) {
-        if (Result<void> done = saved(session, session.add(entry)); !done)
-            return done;
-    }
-    m_console.out(u"Imported %1 entries from a %2 export; skipped %3 row(s).\n"_s.arg(import->entries.size())
+    const size_t imported = import->entries.size();
+    if (Result<void> done = saved(session, session.addAll(std::move(import.value().entries))); !done)
+        return done;
+    m_console.out(u"Imported %1 entries from a %2 export; skipped %3 row(s).\n"_s.arg(imported)
                           .arg(VaultCsv::nameOf(import->format))
                           .arg(import->rejected.size()));
+    return {};
+}
+
+// Converted in place under the lock, through the same safe write as every save.
+Result<void> VaultCommands::encrypt(VaultSession &session)
+{
+    if (session.isEncrypted())
+        return Error{u"The vault \"%1\" is encrypted already"_s.arg(native(m_vaultPath))};
+    m_console.err(u"Tuning the key to this computer...\n"_s);
+    if (Result<void> done = session.encrypt(EncryptedFormat::calibrate()); !done)
+        return done;
+    m_console.out(u"Encrypted the vault \"%1\" and its backup.\n"_s.arg(native(m_vaultPath)));
+    m_console.err(u"Warning: copies of the vault made before now (backups, synced or copied files) "
+                  "are still only scrambled: anyone who can read them can read every password. "
+                  "Delete them.\n"_s);
+    return {};
+}
+
+Result<void> VaultCommands::decrypt(VaultSession &session)
+{
+    if (!session.isEncrypted())
+        return Error{u"The vault \"%1\" is not encrypted"_s.arg(native(m_vaultPath))};
+    if (Result<void> done = session.decrypt(); !done)
+        return done;
+    m_console.out(u"Decrypted the vault \"%1\".\n"_s.arg(native(m_vaultPath)));
+    m_console.err(u"Warning: the vault is now only scrambled: anyone who can read it can read every password.\n"_s);
     return {};
 }

@@ -32,6 +32,8 @@ private:
     Result<void> remove(VaultSession &session);
     Result<void> exportCsv(const VaultSession &session);
     Result<void> importCsv(VaultSession &session);
+    Result<void> encrypt(VaultSession &session);
+    Result<void> decrypt(VaultSession &session);
 
     Result<int> entryRow(const VaultSession &session) const;
     Result<QString> askPassword(const QString &prompt);

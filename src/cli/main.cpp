@@ -3,12 +3,15 @@
 #include "Console.h"
 #include "VaultCommands.h"
 
+#include "platform/ProcessSafety.h"
+
 #include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    platform::disableCoreDumps();
     QCoreApplication app(argc, argv);
     const auto parsed = CommandLine::parse(app.arguments().sliced(1));
     if (const auto *usageError = std::get_if<CommandLine::UsageError>(&parsed)) {

@@ -15,10 +15,6 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
-#ifdef Q_OS_LINUX
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#endif
 
 namespace platform {
 
@@ -212,15 +208,6 @@ VersionInfo QtPlatform::versionInfo() const
             VersionInfoValues::Major,
             VersionInfoValues::Minor,
             VersionInfoValues::Revision};
-}
-
-void disableCoreDumps()
-{
-#ifdef Q_OS_LINUX
-    const rlimit noCoreFile{0, 0};
-    setrlimit(RLIMIT_CORE, &noCoreFile);
-    prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-#endif
 }
 
 } // namespace platform

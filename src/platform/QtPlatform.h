@@ -25,8 +25,5 @@ public:
     VersionInfo versionInfo() const override;
 };
 
-// Keeps the passwords in memory out of crash dumps: no core file, and no
-// other process of the same user may read this one's memory.
-void disableCoreDumps();
 
 } // namespace platform

@@ -182,6 +182,14 @@ Result<VaultSession::SaveStatus> VaultSession::add(const VaultEntry &entry)
     return record({Change::Add, {}, entry});
 }
 
+Result<VaultSession::SaveStatus> VaultSession::addAll(std::vector<VaultEntry> entries)
+{
+    for (const VaultEntry &entry : entries)
+        m_pending.push_back({Change::Add, {}, entry});
+    m_entries.append(std::move(entries));
+    return save();
+}
+
 Result<VaultSession::SaveStatus> VaultSession::replace(int row, const VaultEntry &entry)
 {
     const VaultEntry before = m_entries.entry(row);

@@ -64,6 +64,8 @@ public:
 
     // The changes, made in the list and saved at once. Rows are 0-based.
     Result<SaveStatus> add(const VaultEntry &entry);
+    // Many entries with one save: all of them are written, or none.
+    Result<SaveStatus> addAll(std::vector<VaultEntry> entries);
     Result<SaveStatus> replace(int row, const VaultEntry &entry);
     Result<SaveStatus> remove(int row);
     // Writes the changes not saved yet, merged with the file when it changed outside.

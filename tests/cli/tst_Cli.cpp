@@ -1,5 +1,7 @@
 // keyholder-cli as a user runs it: the real program on a temporary vault,
 // its output, its exit status and the bytes it leaves on disk.
+#include "vault/EncryptedFormat.h"
+#include "vault/VaultFile.h"
 #include "vault/VaultFormat.h"
 
 #include <QDir>
@@ -64,6 +66,7 @@ private slots:
     void lockedVault();
     void createMakesANewVault();
     void exportThenImportReproducesTheVault();
+    void encryptThenDecryptGivesTheSameFileBack();
 
 private:
     Run cli(const QString &vault, const QStringList &arguments, const QByteArray &input = {});
@@ -236,6 +239,7 @@ void tst_Cli::lockedVault_data()
     QTest::newRow("remove refuses") << QStringList{u"remove"_s, u"1"_s} << 1;
     QTest::newRow("import refuses") << QStringList{u"import"_s, QStringLiteral(KEYHOLDER_TEST_DATA "/csv/chrome.csv")} << 1;
     QTest::newRow("create refuses") << QStringList{u"create"_s} << 1;
+    QTest::newRow("encrypt refuses") << QStringList{u"encrypt"_s} << 1;
 }
 
 void tst_Cli::lockedVault()
@@ -289,6 +293,32 @@ void tst_Cli::exportThenImportReproducesTheVault()
     const Run imported = cli(copy, {u"--password-stdin"_s, u"import"_s, csv, u"--format"_s, u"keyholder"_s}, "master\n");
     QVERIFY2(imported.status == 0, qPrintable(imported.err));
     QCOMPARE(contentsOf(copy), contentsOf(m_vault));
+}
+
+void tst_Cli::encryptThenDecryptGivesTheSameFileBack()
+{
+    const QString backup = VaultFile::backupPathOf(m_vault);
+    writeFile(backup, vaultOf({Entries[0]}));
+    const Run encrypted = cli({u"--password-stdin"_s, u"encrypt"_s}, "master\n");
+    QVERIFY2(encrypted.status == 0, qPrintable(encrypted.err));
+    QVERIFY2(encrypted.err.contains(u"still only scrambled"_s), qPrintable(encrypted.err));
+    for (const QString &path : {m_vault, backup}) {
+        const QByteArray bytes = contentsOf(path);
+        QVERIFY(EncryptedFormat::isEncrypted(bytes));
+        QVERIFY(!bytes.contains("anna") && !bytes.contains(vaultOf({}).chopped(4)));
+    }
+
+    QCOMPARE(cli({u"--password-stdin"_s, u"list"_s}, "master\n").out,
+             u"anna\thttps://mail.example.com\nben\tRouter, upstairs\n"_s);
+    const QByteArray sealed = contentsOf(m_vault);
+    const Run wrong = cli({u"--password-stdin"_s, u"decrypt"_s}, "not it\n");
+    QCOMPARE(wrong.status, 1);
+    QCOMPARE(wrong.err, u"keyholder-cli: Wrong master password\n"_s);
+    QCOMPARE(contentsOf(m_vault), sealed);
+
+    const Run decrypted = cli({u"--password-stdin"_s, u"decrypt"_s}, "master\n");
+    QVERIFY2(decrypted.status == 0, qPrintable(decrypted.err));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)

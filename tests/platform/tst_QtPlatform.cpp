@@ -1,3 +1,4 @@
+#include "platform/ProcessSafety.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>

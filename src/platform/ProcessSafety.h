@@ -1,0 +1,10 @@
+#pragma once
+
+// Qt Core only, so the program and keyholder-cli share it.
+namespace platform {
+
+// Keeps the passwords in memory out of crash dumps: no core file, and no
+// other process of the same user may read this one's memory.
+void disableCoreDumps();
+
+} // namespace platform
