@@ -10,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <map>
 #include <memory>
 
@@ -70,29 +72,12 @@ void setCounters(benchmark::State &state, int count)
     state.SetItemsProcessed(int64_t(state.iterations()) * count);
 }
 
-QList<QString> readLinesDeciphered(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    QByteArrayView rest = bytes;
-    QList<QString> lines;
-    while (!rest.isEmpty()) {
-        const qsizetype end = rest.indexOf("\r\n");
-        const QByteArrayView line = end < 0 ? rest : rest.first(end);
-        lines.append(Windows1252::decode(ToggleHighBitsBytes(line)));
-        rest = rest.sliced(end < 0 ? rest.size() : end + 2);
-    }
-    return lines;
-}
-
 void Cli_Baseline_ReadAndDecipher(benchmark::State &state)
 {
     const int count = int(state.range(0));
     const VaultOnDisk &vault = vaultOf(count);
     for (auto _ : state)
-        benchmark::DoNotOptimize(readLinesDeciphered(vault.path()));
+        benchmark::DoNotOptimize(bench::readLinesDeciphered(vault.path()));
     setCounters(state, count);
 }
 

@@ -21,45 +21,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString Master = u"master password"_s;
-
-// The program's outside world with no one at the screen; web views may run.
-class OfflinePlatform : public platform::Platform
-{
-public:
-    explicit OfflinePlatform(QString folder) : m_folder(std::move(folder)) {}
-
-    platform::MsgResult messageBox(const platform::MessageBoxRequest &) override
-    {
-        return platform::MsgResult::Cancel;
-    }
-    void clearClipboard() override {}
-    void setClipboardText(const QString &) override {}
-    QString clipboardText() const override { return {}; }
-    bool launch(const QString &, const QStringList &,
-                const std::function<void(const QString &)> &) override
-    {
-        return true;
-    }
-    QStringList openAddressCommand(const QString &) const override { return {}; }
-    QString readSetting(const QString &, const QString &, const QString &, const QString &) override
-    {
-        return u"0"_s; // no help window at start-up
-    }
-    void writeSetting(const QString &, const QString &, const QString &, const QString &) override {}
-    bool webViewsAllowed() const override { return true; }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-    void endProgram() override {}
-    QString applicationFolder() const override { return m_folder; }
-    platform::VersionInfo versionInfo() const override { return {u"Keyholder"_s, {}, {}, 1, 0, 0}; }
-
-private:
-    QString m_folder;
-};
 
 QByteArray statusField(const QString &file, const QByteArray &name)
 {
@@ -111,7 +79,7 @@ void BM_PssAfterUnlockOffline(benchmark::State &state)
             qFatal("cannot write the benchmark vault");
         vault.close();
 
-        OfflinePlatform platform(folder.path());
+        bench::QuietPlatform platform(folder.path(), true);
         AppContext context(platform);
         // Nothing listens on this port: as without a network, the probe fails at once.
         context.brandingSwitches.BannerUrl = u"https://127.0.0.1:9/software/banners/keyholder.html"_s;

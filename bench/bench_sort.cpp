@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 
 namespace {
@@ -49,45 +51,6 @@ const std::vector<VaultEntry> &entries()
     return all;
 }
 
-// Enough of the platform for the windows, with the vault in a scratch folder.
-class BenchPlatform final : public platform::Platform
-{
-public:
-    platform::MsgResult messageBox(const platform::MessageBoxRequest &) override
-    {
-        return platform::MsgResult::Ok;
-    }
-    void clearClipboard() override {}
-    void setClipboardText(const QString &) override {}
-    QString clipboardText() const override { return {}; }
-    bool launch(const QString &, const QStringList &,
-                const std::function<void(const QString &)> &) override
-    {
-        return true;
-    }
-    QStringList openAddressCommand(const QString &address) const override { return {address}; }
-    QString readSetting(const QString &, const QString &, const QString &,
-                        const QString &) override
-    {
-        return QStringLiteral("0"); // no help window
-    }
-    void writeSetting(const QString &, const QString &, const QString &, const QString &) override
-    {
-    }
-    bool webViewsAllowed() const override { return false; }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-    void endProgram() override {}
-    QString applicationFolder() const override { return m_folder.path(); }
-    platform::VersionInfo versionInfo() const override
-    {
-        return {QStringLiteral("Keyholder"), QStringLiteral("Keyholder Works"),
-                QStringLiteral("www.keyholder.example"), 1, 0, 0};
-    }
-
-private:
-    QTemporaryDir m_folder;
-};
-
 std::unique_ptr<EntryList> unsortedList(QWidget &parent)
 {
     auto list = std::make_unique<EntryList>(&parent);
@@ -100,7 +63,7 @@ std::unique_ptr<EntryList> unsortedList(QWidget &parent)
 void BM_SortByHeaderClick(benchmark::State &state)
 {
     const int column = static_cast<int>(state.range(0));
-    BenchPlatform platform;
+    bench::QuietPlatform platform({}, false, platform::MsgResult::Ok);
     AppContext context(platform);
     QWidget parent;
     for (auto _ : state) {
@@ -151,7 +114,7 @@ Form1 *openMainWindow(AppContext &context)
 
 void BM_AddToSortedListAndSave(benchmark::State &state)
 {
-    BenchPlatform platform;
+    bench::QuietPlatform platform({}, false, platform::MsgResult::Ok);
     AppContext context(platform);
     Form1 *main = openMainWindow(context);
     const VaultEntry added{QStringLiteral("Mid-list user"), QStringLiteral("new password"),

@@ -19,6 +19,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <map>
 #include <memory>
 
@@ -27,40 +29,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Master = u"master password"_s;
-
-// Enough of the platform for the windows to come up with no one at the screen.
-class QuietPlatform : public platform::Platform
-{
-public:
-    explicit QuietPlatform(QString folder) : m_folder(std::move(folder)) {}
-
-    platform::MsgResult messageBox(const platform::MessageBoxRequest &) override
-    {
-        return platform::MsgResult::Cancel;
-    }
-    void clearClipboard() override {}
-    void setClipboardText(const QString &) override {}
-    QString clipboardText() const override { return {}; }
-    bool launch(const QString &, const QStringList &,
-                const std::function<void(const QString &)> &) override
-    {
-        return true;
-    }
-    QStringList openAddressCommand(const QString &) const override { return {}; }
-    QString readSetting(const QString &, const QString &, const QString &, const QString &) override
-    {
-        return u"0"_s; // no help window at start-up
-    }
-    void writeSetting(const QString &, const QString &, const QString &, const QString &) override {}
-    bool webViewsAllowed() const override { return false; }
-    QDateTime now() const override { return QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)); }
-    void endProgram() override {}
-    QString applicationFolder() const override { return m_folder; }
-    platform::VersionInfo versionInfo() const override { return {u"Keyholder"_s, {}, {}, 1, 0, 0}; }
-
-private:
-    QString m_folder;
-};
 
 std::vector<VaultEntry> makeEntries(int count)
 {
@@ -103,7 +71,7 @@ struct Program
     }
     Form1 &main() { return *context.windows.Find<Form1>(); }
 
-    QuietPlatform platform;
+    bench::QuietPlatform platform;
     AppContext context;
 };
 
@@ -113,30 +81,12 @@ void setCounters(benchmark::State &state, int count)
     state.SetItemsProcessed(int64_t(state.iterations()) * count);
 }
 
-// The floor for a load: read the file, cut it at CR LF, decipher each line to one string.
-QList<QString> readLinesDeciphered(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    QByteArrayView rest = bytes;
-    QList<QString> lines;
-    while (!rest.isEmpty()) {
-        const qsizetype end = rest.indexOf("\r\n");
-        const QByteArrayView line = end < 0 ? rest : rest.first(end);
-        lines.append(Windows1252::decode(ToggleHighBitsBytes(line)));
-        rest = rest.sliced(end < 0 ? rest.size() : end + 2);
-    }
-    return lines;
-}
-
 void Load_Baseline_ReadAndDecipher(benchmark::State &state)
 {
     const int count = int(state.range(0));
     const VaultOnDisk &vault = vaultOf(count);
     for (auto _ : state)
-        benchmark::DoNotOptimize(readLinesDeciphered(vault.path()));
+        benchmark::DoNotOptimize(bench::readLinesDeciphered(vault.path()));
     setCounters(state, count);
 }
 
