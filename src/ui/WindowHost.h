@@ -63,6 +63,10 @@ public:
     }
     void Unload(Form *window);
 
+    // The window whose load opens the vault; the password dialog keeps it hidden.
+    void setMainWindow(Form *window) { m_mainWindow = window; }
+    Form *mainWindow() const { return m_mainWindow.data(); }
+
     // Every window on screen comes forward: a second start of the program asked for it.
     void BringShownForward();
 
@@ -74,5 +78,6 @@ private:
 
     AppContext &m_ctx;
     std::map<std::type_index, QPointer<Form>> m_windows;
+    QPointer<Form> m_mainWindow;
     bool m_ended = false;
 };

@@ -75,6 +75,7 @@ Form1::Form1(AppContext &context) : Form(context)
     createMenus();
     setTabOrder();
     connectToVault();
+    context.windows.setMainWindow(this);
 }
 
 void Form1::connectToVault()

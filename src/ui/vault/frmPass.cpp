@@ -4,7 +4,6 @@
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 #include "ui/look/modSkin.h"
-#include "ui/main/Form1.h"
 #include "ui/vault/modGlobals.h"
 #include "ui/vault/modOnTop.h"
 #include "vault/VaultFormat.h"
@@ -94,7 +93,7 @@ void frmPass::setTabOrder()
 
 void frmPass::Form_Load()
 {
-    if (Form1 *main = m_ctx.windows.Find<Form1>())
+    if (Form *main = m_ctx.windows.mainWindow())
         main->hide();
     FailedTries = 0;
     if (m_ctx.vault.FirstUse)
@@ -153,7 +152,7 @@ void frmPass::Form_Unload()
 
 void frmPass::Timer1_Timer()
 {
-    Form1 *main = m_ctx.windows.Find<Form1>();
+    Form *main = m_ctx.windows.mainWindow();
     if (!main || !main->isVisible())
         return;
     main->hide();
