@@ -6,7 +6,7 @@
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
 #include "ui/main/modListViewEnh.h"
-#include "ui/vault/modGlobals.h"
+#include "ui/vault/frmPass.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -104,7 +104,11 @@ void BM_SortVectorWithCollator(benchmark::State &state)
 Form1 *openMainWindow(AppContext &context)
 {
     Form1 *main = context.windows.Load<Form1>();
-    modGlobals::CreateMasterPassword(context, QStringLiteral("bench master"));
+    // The master password is created as a user does it, through the dialog.
+    frmPass *dialog = context.windows.Find<frmPass>();
+    dialog->txtPass->setText(QStringLiteral("bench master"));
+    dialog->txtPass2->setText(QStringLiteral("bench master"));
+    dialog->cmdOK_Click();
     main->lstPass->entries().append(entries());
     modListViewEnh::EnhListView_SortColumns(*main->lstPass, 1, false, context);
     main->show();
