@@ -151,7 +151,12 @@ Result<bool> VaultSession::unlock(const QString &password)
     Result<VaultFormat::Contents> contents = parse(plain.value());
     if (!contents)
         return Error{contents.error()};
-    m_storedPassword = contents->MasterPassword;
+    // The file may have changed since its master line was read: it is the file that counts.
+    if (contents->MasterPassword != password) {
+        m_key.reset();
+        m_storedPassword = contents->MasterPassword;
+        return false;
+    }
     m_masterPassword = password;
     const int count = static_cast<int>(contents->Entries.size());
     m_entries.append(std::move(contents->Entries));

@@ -166,6 +166,17 @@ private slots:
         QVERIFY(!vault.session.hasUnsavedChanges());
     }
 
+    void masterPasswordChangedBeforeUnlockIsTheOneThatCounts()
+    {
+        writeFile(m_path, vaultOf({Anna}));
+        VaultSession session(m_path);
+        QVERIFY(session.open());
+        rewriteOutside(m_path, vaultOf({Anna, Bob}, u"newer"_s));
+        QCOMPARE(session.unlock(Master).value(), false);
+        QCOMPARE(session.unlock(u"newer"_s).value(), true);
+        QCOMPARE(session.entries().entries(), (Entries{Anna, Bob}));
+    }
+
     void fileThatNoLongerReadsIsNotOverwritten()
     {
         writeFile(m_path, vaultOf({Anna}));
