@@ -202,7 +202,7 @@ Result<QString> VaultCommands::askPassword(const QString &prompt)
 
 Result<int> VaultCommands::entryRow(const VaultSession &session) const
 {
-    const int count = int(session.entries().entries().size());
+    const int count = session.entries().rowCount();
     if (m_invocation.entryNumber > count)
         return Error{u"There is no entry %1; the vault holds %2"_s.arg(m_invocation.entryNumber).arg(count)};
     return m_invocation.entryNumber - 1;
@@ -210,14 +210,14 @@ Result<int> VaultCommands::entryRow(const VaultSession &session) const
 
 Result<void> VaultCommands::list(const VaultSession &session)
 {
-    for (const VaultEntry &entry : session.entries().entries()) {
-        m_console.out(entry.Username);
+    for (const EntryRow &row : session.entries().rows()) {
+        m_console.out(row.username());
         if (m_invocation.showPasswords) {
             m_console.out(u"\t");
-            m_console.out(entry.Password);
+            m_console.out(row.password());
         }
         m_console.out(u"\t");
-        m_console.out(entry.Location);
+        m_console.out(row.location());
         m_console.out(u"\n");
     }
     return {};
@@ -228,7 +228,7 @@ Result<void> VaultCommands::show(const VaultSession &session)
     const Result<int> row = entryRow(session);
     if (!row)
         return Error{row.error()};
-    const VaultEntry &entry = session.entries().entry(row.value());
+    const VaultEntry entry = session.entries().entry(row.value());
     m_console.out(u"Username: %1\nPassword: %2\nLocation: %3\n"_s.arg(entry.Username, entry.Password, entry.Location));
     return {};
 }
@@ -243,7 +243,7 @@ Result<void> VaultCommands::add(VaultSession &session)
         return typed;
     if (Result<void> done = saved(session, session.add(entry)); !done)
         return done;
-    m_console.out(u"Added entry %1.\n"_s.arg(session.entries().entries().size()));
+    m_console.out(u"Added entry %1.\n"_s.arg(session.entries().rowCount()));
     return {};
 }
 

@@ -18,9 +18,8 @@ int EntryListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
 }
 
-const QString &EntryListModel::fieldRef(const VaultEntry &entry, int column)
+QString EntryListModel::field(const VaultEntry &entry, int column)
 {
-    static const QString none;
     switch (column) {
     case 0:
         return entry.Username;
@@ -29,13 +28,17 @@ const QString &EntryListModel::fieldRef(const VaultEntry &entry, int column)
     case 2:
         return entry.Location;
     default:
-        return none;
+        return {};
     }
 }
 
-QString EntryListModel::field(const VaultEntry &entry, int column)
+std::vector<VaultEntry> EntryListModel::entries() const
 {
-    return fieldRef(entry, column);
+    std::vector<VaultEntry> all;
+    all.reserve(m_rows.size());
+    for (const EntryRow &row : m_rows)
+        all.push_back(row.entry());
+    return all;
 }
 
 QVariant EntryListModel::data(const QModelIndex &index, int role) const
@@ -53,10 +56,10 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
 
 QString EntryListModel::shownText(const QModelIndex &index) const
 {
-    const QString &text = fieldRef(entry(index.row()), index.column());
+    const QStringView text = row(index.row()).field(index.column());
     if (text.size() <= MaximumShownLength)
-        return text;
-    return text.first(MaximumShownLength) + QChar(0x2026);
+        return text.toString();
+    return text.first(MaximumShownLength).toString() + QChar(0x2026);
 }
 
 QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -75,42 +78,62 @@ void EntryListModel::addColumnHeader(const QString &text)
     endInsertColumns();
 }
 
-bool EntryListModel::lessInOrder(const VaultEntry &a, const VaultEntry &b) const
+namespace {
+
+std::vector<EntryRow> rowsOf(const std::vector<VaultEntry> &entries)
 {
-    const int compared = m_collator.compare(field(a, m_sortKey).toCaseFolded(),
-                                            field(b, m_sortKey).toCaseFolded());
+    std::vector<EntryRow> rows;
+    rows.reserve(entries.size());
+    for (const VaultEntry &entry : entries)
+        rows.emplace_back(entry);
+    return rows;
+}
+
+} // namespace
+
+// Texts are case-folded first: not every collation backend ignores case by itself.
+bool EntryListModel::lessInOrder(const EntryRow &a, const EntryRow &b) const
+{
+    const int compared = m_collator.compare(a.field(m_sortKey).toString().toCaseFolded(),
+                                            b.field(m_sortKey).toString().toCaseFolded());
     return m_sortOrder == Descending ? compared > 0 : compared < 0;
 }
 
-int EntryListModel::sortedInsertRow(const VaultEntry &entry) const
+int EntryListModel::sortedInsertRow(const EntryRow &row) const
 {
     const auto place = std::upper_bound(
-        m_rows.begin(), m_rows.end(), entry,
-        [this](const VaultEntry &a, const VaultEntry &b) { return lessInOrder(a, b); });
+        m_rows.begin(), m_rows.end(), row,
+        [this](const EntryRow &a, const EntryRow &b) { return lessInOrder(a, b); });
     return static_cast<int>(place - m_rows.begin());
 }
 
 int EntryListModel::add(const VaultEntry &entry)
 {
-    const int row = m_sorted ? sortedInsertRow(entry) : rowCount();
+    EntryRow added(entry);
+    const int row = m_sorted ? sortedInsertRow(added) : rowCount();
     beginInsertRows({}, row, row);
-    m_rows.insert(m_rows.begin() + row, entry);
+    m_rows.insert(m_rows.begin() + row, std::move(added));
     endInsertRows();
     return row;
 }
 
 void EntryListModel::append(std::vector<VaultEntry> entries)
 {
-    if (entries.empty())
+    appendRows(rowsOf(entries));
+}
+
+void EntryListModel::appendRows(std::vector<EntryRow> rows)
+{
+    if (rows.empty())
         return;
     const int first = rowCount();
-    beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     // Filling the empty list at unlock takes the rows over whole, without a copy.
     if (m_rows.empty())
-        m_rows = std::move(entries);
+        m_rows = std::move(rows);
     else
-        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
-                      std::make_move_iterator(entries.end()));
+        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                      std::make_move_iterator(rows.end()));
     endInsertRows();
     if (m_sorted)
         sortRows();
@@ -118,12 +141,12 @@ void EntryListModel::append(std::vector<VaultEntry> entries)
 
 int EntryListModel::replace(int row, const VaultEntry &entry)
 {
-    m_rows.at(static_cast<size_t>(row)) = entry;
+    m_rows.at(static_cast<size_t>(row)) = EntryRow(entry);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     if (!m_sorted)
         return row;
     // The other rows are still in order: find the row's place among them.
-    const auto less = [this](const VaultEntry &a, const VaultEntry &b) { return lessInOrder(a, b); };
+    const auto less = [this](const EntryRow &a, const EntryRow &b) { return lessInOrder(a, b); };
     const auto at = m_rows.begin() + row;
     const bool movesUp = row > 0 && lessInOrder(*at, *(at - 1));
     const int target = movesUp
@@ -150,7 +173,7 @@ void EntryListModel::remove(int row)
 void EntryListModel::resetEntries(std::vector<VaultEntry> entries)
 {
     beginResetModel();
-    m_rows = std::move(entries);
+    m_rows = rowsOf(entries);
     endResetModel();
     if (m_sorted)
         sortRows();
@@ -180,8 +203,8 @@ void EntryListModel::sortRows()
     // Texts are case-folded first: not every collation backend ignores case by itself.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(count);
-    for (const VaultEntry &row : m_rows)
-        keys.push_back(m_collator.sortKey(field(row, m_sortKey).toCaseFolded()));
+    for (const EntryRow &row : m_rows)
+        keys.push_back(m_collator.sortKey(row.field(m_sortKey).toString().toCaseFolded()));
     std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
     const bool descending = m_sortOrder == Descending;
@@ -191,7 +214,7 @@ void EntryListModel::sortRows()
     });
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<VaultEntry> sorted;
+    std::vector<EntryRow> sorted;
     sorted.reserve(count);
     std::vector<int> newRowOf(count);
     for (size_t i = 0; i < count; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryRow.h"
 #include "VaultEntry.h"
 
 #include <QAbstractTableModel>
@@ -28,12 +29,16 @@ public:
 
     void addColumnHeader(const QString &text);
 
-    const std::vector<VaultEntry> &entries() const { return m_rows; }
     // Rows are addressed from 0 here; the list control speaks 1-based positions.
-    const VaultEntry &entry(int row) const { return m_rows.at(static_cast<size_t>(row)); }
+    const std::vector<EntryRow> &rows() const { return m_rows; }
+    const EntryRow &row(int row) const { return m_rows.at(static_cast<size_t>(row)); }
+    VaultEntry entry(int row) const { return this->row(row).entry(); }
+    // A copy of every entry, in display order.
+    std::vector<VaultEntry> entries() const;
     // Adds at the end, or at its place in the order once the list is sorted. Returns the row.
     int add(const VaultEntry &entry);
     void append(std::vector<VaultEntry> entries);
+    void appendRows(std::vector<EntryRow> rows);
     // All rows at once, in the list's order when it is sorted.
     void resetEntries(std::vector<VaultEntry> entries);
     // Rewrites a row; a sorted list moves it to its place. Returns its row afterwards.
@@ -48,15 +53,14 @@ public:
     void setSortSettings(bool sorted, int column, int order);
 
     static QString field(const VaultEntry &entry, int column);
-    static const QString &fieldRef(const VaultEntry &entry, int column);
 
 private:
     QString shownText(const QModelIndex &index) const;
-    bool lessInOrder(const VaultEntry &a, const VaultEntry &b) const;
-    int sortedInsertRow(const VaultEntry &entry) const;
+    bool lessInOrder(const EntryRow &a, const EntryRow &b) const;
+    int sortedInsertRow(const EntryRow &row) const;
     void sortRows();
 
-    std::vector<VaultEntry> m_rows;
+    std::vector<EntryRow> m_rows;
     std::vector<QString> m_headers;
     bool m_sorted = false;
     int m_sortKey = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <array>
 #include <tuple>
 #include <utility>
 
@@ -62,13 +63,25 @@ void appendLine(QByteArray &out, QStringView text)
     out += LineEnd;
 }
 
-void appendEntryLine(QByteArray &out, const VaultEntry &entry)
+std::array<QStringView, 3> fieldsOf(const VaultEntry &entry)
 {
-    appendEnciphered(out, entry.Username);
+    return {entry.Username, entry.Password, entry.Location};
+}
+
+std::array<QStringView, 3> fieldsOf(const EntryRow &row)
+{
+    return {row.username(), row.password(), row.location()};
+}
+
+template <class Item>
+void appendEntryLine(QByteArray &out, const Item &item)
+{
+    const auto [username, password, location] = fieldsOf(item);
+    appendEnciphered(out, username);
     appendEnciphered(out, VaultFormat::FieldSeparator);
-    appendEnciphered(out, entry.Password);
+    appendEnciphered(out, password);
     appendEnciphered(out, VaultFormat::FieldSeparator);
-    appendEnciphered(out, entry.Location);
+    appendEnciphered(out, location);
     out += LineEnd;
 }
 
@@ -77,27 +90,73 @@ bool isSkippedLine(QByteArrayView rawLine)
     return rawLine.isEmpty() || rawLine == SkippedSpaceLine;
 }
 
-// Pieces after the third are dropped; missing pieces stay empty.
+// The three pieces of a deciphered line. Pieces after the third are dropped;
+// missing pieces stay empty.
+std::array<QByteArrayView, 3> piecesOf(QByteArrayView line)
+{
+    std::array<QByteArrayView, 3> pieces;
+    for (QByteArrayView &piece : pieces) {
+        const qsizetype cut = line.indexOf(PlainSeparator);
+        piece = cut < 0 ? line : line.first(cut);
+        line = cut < 0 ? QByteArrayView() : line.sliced(cut + PlainSeparator.size());
+    }
+    return pieces;
+}
+
 VaultEntry entryFromLine(QByteArrayView rawLine)
 {
     const QByteArray line = ToggleHighBitsBytes(rawLine);
-    QByteArrayView rest = line;
-    VaultEntry entry;
-    for (QString *field : {&entry.Username, &entry.Password, &entry.Location}) {
-        const qsizetype cut = rest.indexOf(PlainSeparator);
-        *field = Windows1252::decode(cut < 0 ? rest : rest.first(cut));
-        rest = cut < 0 ? QByteArrayView() : rest.sliced(cut + PlainSeparator.size());
-    }
-    return entry;
+    const auto [username, password, location] = piecesOf(line);
+    return {Windows1252::decode(username), Windows1252::decode(password), Windows1252::decode(location)};
 }
 
-qsizetype serializedSizeHint(const QString &masterPassword, const std::vector<VaultEntry> &entries)
+// The three pieces decoded into one string, the way the list keeps them.
+EntryRow rowFromLine(QByteArrayView rawLine)
+{
+    const QByteArray line = ToggleHighBitsBytes(rawLine);
+    const auto [username, password, location] = piecesOf(line);
+    QString text(username.size() + password.size() + location.size(), Qt::Uninitialized);
+    char16_t *next = reinterpret_cast<char16_t *>(text.data());
+    for (const QByteArrayView piece : {username, password, location})
+        next = Windows1252::decodeTo(next, piece);
+    return EntryRow(std::move(text), username.size(), username.size() + password.size());
+}
+
+template <class Item>
+qsizetype serializedSizeHint(const QString &masterPassword, const std::vector<Item> &items)
 {
     constexpr qsizetype PerEntry = 2 * VaultFormat::FieldSeparator.size() + LineEnd.size();
     qsizetype size = masterPassword.size() + 2 * LineEnd.size();
-    for (const VaultEntry &entry : entries)
-        size += entry.Username.size() + entry.Password.size() + entry.Location.size() + PerEntry;
+    for (const Item &item : items) {
+        for (const QStringView field : fieldsOf(item))
+            size += field.size();
+        size += PerEntry;
+    }
     return size;
+}
+
+template <class Item>
+QByteArray serializeItems(const QString &masterPassword, const std::vector<Item> &items)
+{
+    QByteArray out;
+    out.reserve(serializedSizeHint(masterPassword, items));
+    appendLine(out, masterPassword);
+    for (const Item &item : items)
+        appendEntryLine(out, item);
+    out += LineEnd;
+    return out;
+}
+
+template <class Item, class Make>
+std::vector<Item> parseEntryLines(LineReader &lines, Make make)
+{
+    std::vector<Item> items;
+    while (!lines.atEnd()) {
+        const QByteArrayView rawLine = lines.next();
+        if (!isSkippedLine(rawLine))
+            items.push_back(make(rawLine));
+    }
+    return items;
 }
 
 QString characterReason(QStringView character)
@@ -123,14 +182,19 @@ namespace VaultFormat {
 
 Contents parse(QByteArrayView fileBytes)
 {
-    Contents contents;
     LineReader lines(fileBytes);
+    Contents contents;
     contents.MasterPassword = decipher(lines.next());
-    while (!lines.atEnd()) {
-        const QByteArrayView rawLine = lines.next();
-        if (!isSkippedLine(rawLine))
-            contents.Entries.push_back(entryFromLine(rawLine));
-    }
+    contents.Entries = parseEntryLines<VaultEntry>(lines, entryFromLine);
+    return contents;
+}
+
+RowContents parseRows(QByteArrayView fileBytes)
+{
+    LineReader lines(fileBytes);
+    RowContents contents;
+    contents.MasterPassword = decipher(lines.next());
+    contents.Rows = parseEntryLines<EntryRow>(lines, rowFromLine);
     return contents;
 }
 
@@ -141,13 +205,12 @@ QString readMasterPassword(QByteArrayView fileBytes)
 
 QByteArray serialize(const QString &masterPassword, const std::vector<VaultEntry> &entries)
 {
-    QByteArray out;
-    out.reserve(serializedSizeHint(masterPassword, entries));
-    appendLine(out, masterPassword);
-    for (const VaultEntry &entry : entries)
-        appendEntryLine(out, entry);
-    out += LineEnd;
-    return out;
+    return serializeItems(masterPassword, entries);
+}
+
+QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows)
+{
+    return serializeItems(masterPassword, rows);
 }
 
 QByteArray masterOnly(const QString &masterPassword)

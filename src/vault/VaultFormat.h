@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryRow.h"
 #include "VaultEntry.h"
 
 #include <QByteArray>
@@ -25,9 +26,18 @@ struct Contents
 };
 
 Contents parse(QByteArrayView fileBytes);
+
+// The same, with each entry kept as the list keeps it.
+struct RowContents
+{
+    QString MasterPassword;
+    std::vector<EntryRow> Rows;
+};
+RowContents parseRows(QByteArrayView fileBytes);
 QString readMasterPassword(QByteArrayView fileBytes);
 
 QByteArray serialize(const QString &masterPassword, const std::vector<VaultEntry> &entries);
+QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows);
 QByteArray masterOnly(const QString &masterPassword);
 QByteArray emptyVault();
 

@@ -13,13 +13,20 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-Result<VaultFormat::Contents> parse(const QByteArray &bytes)
+// A vault too big for the memory left is reported like any unreadable one.
+template <class Contents, class Parse>
+Result<Contents> parseWithin(const QByteArray &bytes, Parse parse)
 {
     try {
-        return VaultFormat::parse(bytes);
+        return parse(bytes);
     } catch (const std::bad_alloc &) {
         return Error{u"There is not enough memory to open the vault file."_s};
     }
+}
+
+Result<VaultFormat::Contents> parse(const QByteArray &bytes)
+{
+    return parseWithin<VaultFormat::Contents>(bytes, VaultFormat::parse);
 }
 
 Error lockError(const QLockFile &lock, const QString &vaultPath)
@@ -148,7 +155,8 @@ Result<bool> VaultSession::unlock(const QString &password)
             return false;
         return Error{plain.error(), plain.errorKind()};
     }
-    Result<VaultFormat::Contents> contents = parse(plain.value());
+    Result<VaultFormat::RowContents> contents =
+            parseWithin<VaultFormat::RowContents>(plain.value(), VaultFormat::parseRows);
     if (!contents)
         return Error{contents.error()};
     // The file may have changed since its master line was read: it is the file that counts.
@@ -158,8 +166,8 @@ Result<bool> VaultSession::unlock(const QString &password)
         return false;
     }
     m_masterPassword = password;
-    const int count = static_cast<int>(contents->Entries.size());
-    m_entries.append(std::move(contents->Entries));
+    const int count = static_cast<int>(contents->Rows.size());
+    m_entries.appendRows(std::move(contents->Rows));
     remember(bytes.value());
     emit unlocked(count);
     return true;
@@ -230,19 +238,19 @@ Result<VaultSession::SaveStatus> VaultSession::save()
             return SaveStatus::Conflict;
         m_entries.resetEntries(std::move(disk->Entries));
     }
-    if (Result<void> written = write(m_entries.entries()); !written)
+    if (Result<void> written = write(); !written)
         return Error{written.error()};
     return SaveStatus::Saved;
 }
 
 Result<void> VaultSession::saveOverwriting()
 {
-    return write(m_entries.entries());
+    return write();
 }
 
-Result<void> VaultSession::write(const std::vector<VaultEntry> &entries)
+Result<void> VaultSession::write()
 {
-    const QByteArray bytes = fileBytesFor(VaultFormat::serialize(m_masterPassword, entries));
+    const QByteArray bytes = fileBytesFor(VaultFormat::serialize(m_masterPassword, m_entries.rows()));
     if (Result<void> written = VaultFile::write(m_path, bytes, VaultFile::Backup::KeepPrevious); !written)
         return written;
     m_pending.clear();

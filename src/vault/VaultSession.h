@@ -107,7 +107,8 @@ private:
     QByteArray fileBytesFor(const QByteArray &plain) const;
     Result<void> sealBackup();
     Result<SaveStatus> record(Change change);
-    Result<void> write(const std::vector<VaultEntry> &entries);
+    // The list as it is shown, in the file's format.
+    Result<void> write();
     bool changedOnDisk() const;
     bool applyPending(std::vector<VaultEntry> &entries) const;
     void remember(const QByteArray &fileBytes);

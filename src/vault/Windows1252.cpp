@@ -74,9 +74,14 @@ void appendEncoded(QByteArray &out, QStringView text)
 QString decode(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    std::transform(bytes.begin(), bytes.end(), reinterpret_cast<char16_t *>(text.data()),
-                   [](char byte) { return DecodeTable[uchar(byte)]; });
+    decodeTo(reinterpret_cast<char16_t *>(text.data()), bytes);
     return text;
+}
+
+char16_t *decodeTo(char16_t *out, QByteArrayView bytes)
+{
+    return std::transform(bytes.begin(), bytes.end(), out,
+                          [](char byte) { return DecodeTable[uchar(byte)]; });
 }
 
 bool canEncode(QChar c)

@@ -17,6 +17,8 @@ void appendEncoded(QByteArray &out, QStringView text);
 
 QString decode(QByteArrayView bytes);
 char16_t decodeByte(uchar byte);
+// Decodes into room for bytes.size() units; returns the end of what was written.
+char16_t *decodeTo(char16_t *out, QByteArrayView bytes);
 
 bool canEncode(QChar c);
 

@@ -32,6 +32,15 @@ const QByteArray site = "\xF3\xE9\xF4\xE5";      // "site"
 const QByteArray sep = "\xFC\xFC\xFC";           // "|||"
 const QByteArray crlf = "\r\n";
 
+// The rows the list keeps, read back as entries.
+VaultFormat::Contents asContents(const VaultFormat::RowContents &rows)
+{
+    VaultFormat::Contents contents{rows.MasterPassword, {}};
+    for (const EntryRow &row : rows.Rows)
+        contents.Entries.push_back(row.entry());
+    return contents;
+}
+
 QByteArray fixture(const char *name)
 {
     QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/") + QLatin1String(name));
@@ -167,6 +176,9 @@ void tst_VaultFormat::parse()
     QFETCH(VaultFormat::Contents, expected);
 
     QCOMPARE(VaultFormat::parse(bytes), expected);
+    QCOMPARE(asContents(VaultFormat::parseRows(bytes)), expected);
+    QCOMPARE(VaultFormat::serialize(expected.MasterPassword, VaultFormat::parseRows(bytes).Rows),
+             VaultFormat::serialize(expected.MasterPassword, expected.Entries));
 }
 
 void tst_VaultFormat::fixtures_data()
@@ -192,6 +204,7 @@ void tst_VaultFormat::fixtures()
     QFETCH(VaultFormat::Contents, expected);
 
     QCOMPARE(VaultFormat::parse(bytes), expected);
+    QCOMPARE(asContents(VaultFormat::parseRows(bytes)), expected);
 }
 
 void tst_VaultFormat::roundTrip_data()

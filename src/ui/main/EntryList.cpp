@@ -73,12 +73,12 @@ VaultEntry EntryList::item(int position) const
 
 QString EntryList::itemText(int position) const
 {
-    return item(position).Username;
+    return subItem(position, 0);
 }
 
 QString EntryList::subItem(int position, int subItemIndex) const
 {
-    return EntryListModel::field(item(position), subItemIndex);
+    return m_model->row(rowOf(position)).field(subItemIndex).toString();
 }
 
 int EntryList::setItem(int position, const VaultEntry &entry)

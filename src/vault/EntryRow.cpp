@@ -1,0 +1,33 @@
+#include "EntryRow.h"
+
+EntryRow::EntryRow(const VaultEntry &entry)
+    : m_text(entry.Username + entry.Password + entry.Location),
+      m_passwordAt(qint32(entry.Username.size())),
+      m_locationAt(qint32(entry.Username.size() + entry.Password.size()))
+{
+}
+
+EntryRow::EntryRow(QString text, qsizetype passwordAt, qsizetype locationAt)
+    : m_text(std::move(text)), m_passwordAt(qint32(passwordAt)), m_locationAt(qint32(locationAt))
+{
+}
+
+QStringView EntryRow::field(int column) const
+{
+    const QStringView text = m_text;
+    switch (column) {
+    case 0:
+        return text.first(m_passwordAt);
+    case 1:
+        return text.sliced(m_passwordAt, m_locationAt - m_passwordAt);
+    case 2:
+        return text.sliced(m_locationAt);
+    default:
+        return {};
+    }
+}
+
+VaultEntry EntryRow::entry() const
+{
+    return {username().toString(), password().toString(), location().toString()};
+}
