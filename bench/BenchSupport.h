@@ -4,12 +4,16 @@
 // the floor that loading a vault is measured against.
 #include "platform/Platform.h"
 #include "vault/ToggleHighBits.h"
+#include "vault/VaultFormat.h"
 #include "vault/Windows1252.h"
 
 #include <QFile>
 #include <QList>
 #include <QTemporaryDir>
 
+#include <benchmark/benchmark.h>
+
+#include <map>
 #include <memory>
 
 namespace bench {
@@ -76,6 +80,47 @@ inline QList<QString> readLinesDeciphered(const QString &path)
         rest = rest.sliced(end < 0 ? rest.size() : end + 2);
     }
     return lines;
+}
+
+inline const QString BenchMaster = QStringLiteral("master password");
+
+inline std::vector<VaultEntry> makeEntries(int count)
+{
+    std::vector<VaultEntry> entries;
+    entries.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        entries.push_back({QStringLiteral("user%1@example.com").arg(i), QStringLiteral("Pässwört-%1-€").arg(i),
+                           QStringLiteral("https://www.example.com/login/%1").arg(i)});
+    return entries;
+}
+
+// One vault file per size, with BenchMaster as its password, written once for the whole run.
+struct VaultOnDisk
+{
+    QTemporaryDir folder;
+    QByteArray bytes;
+    QString path() const { return folder.filePath(QStringLiteral("data.enc")); }
+};
+
+inline const VaultOnDisk &vaultOf(int count)
+{
+    static std::map<int, std::unique_ptr<VaultOnDisk>> vaults;
+    auto &vault = vaults[count];
+    if (!vault) {
+        vault = std::make_unique<VaultOnDisk>();
+        vault->bytes = VaultFormat::serialize(BenchMaster, makeEntries(count));
+        QFile file(vault->path());
+        if (!file.open(QIODevice::WriteOnly) || file.write(vault->bytes) != vault->bytes.size())
+            qFatal("cannot write the benchmark vault");
+    }
+    return *vault;
+}
+
+// Bytes and entries per round, for a vault of count entries.
+inline void setCounters(benchmark::State &state, int count)
+{
+    state.SetBytesProcessed(int64_t(state.iterations()) * vaultOf(count).bytes.size());
+    state.SetItemsProcessed(int64_t(state.iterations()) * count);
 }
 
 } // namespace bench

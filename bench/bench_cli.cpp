@@ -23,34 +23,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Master = u"master password"_s;
-
-struct VaultOnDisk
-{
-    QTemporaryDir folder;
-    qint64 size = 0;
-    QString path() const { return folder.filePath(u"data.enc"_s); }
-};
-
-const VaultOnDisk &vaultOf(int count)
-{
-    static std::map<int, std::unique_ptr<VaultOnDisk>> vaults;
-    auto &vault = vaults[count];
-    if (!vault) {
-        vault = std::make_unique<VaultOnDisk>();
-        std::vector<VaultEntry> entries;
-        entries.reserve(size_t(count));
-        for (int i = 0; i < count; ++i)
-            entries.push_back({u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
-                               u"https://www.example.com/login/%1"_s.arg(i)});
-        const QByteArray bytes = VaultFormat::serialize(Master, entries);
-        QFile file(vault->path());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write the benchmark vault");
-        vault->size = bytes.size();
-    }
-    return *vault;
-}
+const QString &Master = bench::BenchMaster;
+using bench::setCounters;
+using bench::vaultOf;
+using bench::VaultOnDisk;
 
 // The processor time of the programs this one started and waited for, in
 // seconds: on a busy machine it compares fairer than the time on the clock.
@@ -64,12 +40,6 @@ double childProcessorSeconds()
 #else
     return 0;
 #endif
-}
-
-void setCounters(benchmark::State &state, int count)
-{
-    state.SetBytesProcessed(int64_t(state.iterations()) * vaultOf(count).size);
-    state.SetItemsProcessed(int64_t(state.iterations()) * count);
 }
 
 void Cli_Baseline_ReadAndDecipher(benchmark::State &state)

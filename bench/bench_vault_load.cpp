@@ -32,39 +32,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Master = u"master password"_s;
-
-std::vector<VaultEntry> makeEntries(int count)
-{
-    std::vector<VaultEntry> entries;
-    entries.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        entries.push_back({u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
-                           u"https://www.example.com/login/%1"_s.arg(i)});
-    return entries;
-}
-
-// One vault file per size, written once for the whole run.
-struct VaultOnDisk
-{
-    QTemporaryDir folder;
-    QByteArray bytes;
-    QString path() const { return folder.filePath(u"data.enc"_s); }
-};
-
-const VaultOnDisk &vaultOf(int count)
-{
-    static std::map<int, std::unique_ptr<VaultOnDisk>> vaults;
-    auto &vault = vaults[count];
-    if (!vault) {
-        vault = std::make_unique<VaultOnDisk>();
-        vault->bytes = VaultFormat::serialize(Master, makeEntries(count));
-        QFile file(vault->path());
-        if (!file.open(QIODevice::WriteOnly) || file.write(vault->bytes) != vault->bytes.size())
-            qFatal("cannot write the benchmark vault");
-    }
-    return *vault;
-}
+const QString &Master = bench::BenchMaster;
+using bench::setCounters;
+using bench::vaultOf;
+using bench::VaultOnDisk;
 
 // The program with its main window loaded over the vault and the password accepted.
 struct Program
@@ -78,12 +49,6 @@ struct Program
     bench::QuietPlatform platform;
     AppContext context;
 };
-
-void setCounters(benchmark::State &state, int count)
-{
-    state.SetBytesProcessed(int64_t(state.iterations()) * vaultOf(count).bytes.size());
-    state.SetItemsProcessed(int64_t(state.iterations()) * count);
-}
 
 void Load_Baseline_ReadAndDecipher(benchmark::State &state)
 {

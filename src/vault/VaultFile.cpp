@@ -121,9 +121,9 @@ Result<void> keepBackup(const QString &path)
 
 Result<void> checkReadable(const QString &path)
 {
+    if (Result<void> regular = checkIsRegularFile(path); !regular)
+        return regular;
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return notRegularError(path, info);
     if (info.size() > VaultFile::MaximumSize)
         return Error{u"The vault file \"%1\" is %2 MiB, larger than the %3 MiB a vault can be, so it "
                      "was not read. It was left as it is."_s.arg(native(path))

@@ -31,10 +31,15 @@ VaultFingerprint VaultFingerprint::of(const QString &path, QByteArrayView bytes)
     return {info.size(), info.lastModified(), hashOf(bytes)};
 }
 
-bool VaultFingerprint::matchesFileAt(const QString &path) const
+bool VaultFingerprint::sizeAndTimeMatchFileAt(const QString &path) const
 {
     const QFileInfo info(path);
-    if (!info.isFile() || info.size() != size || info.lastModified() != modified)
+    return info.isFile() && info.size() == size && info.lastModified() == modified;
+}
+
+bool VaultFingerprint::matchesFileAt(const QString &path) const
+{
+    if (!sizeAndTimeMatchFileAt(path))
         return false;
     // A sync tool may keep the time; only the bytes can say nothing changed.
     return hashOfFile(path) == hash;

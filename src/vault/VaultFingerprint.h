@@ -16,6 +16,8 @@ struct VaultFingerprint
     static VaultFingerprint of(const QString &path, QByteArrayView bytes);
     // The file as it is now; its bytes are hashed only when size and time still match.
     bool matchesFileAt(const QString &path) const;
+    // Size and time alone: cheap enough for every change the file system reports.
+    bool sizeAndTimeMatchFileAt(const QString &path) const;
 
     friend bool operator==(const VaultFingerprint &, const VaultFingerprint &) = default;
 };

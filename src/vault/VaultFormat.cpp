@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <array>
 #include <tuple>
 #include <utility>
 

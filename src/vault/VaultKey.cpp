@@ -40,6 +40,7 @@ VaultKey::~VaultKey()
 
 Result<VaultKey> VaultKey::createNew(const QString &masterPassword, EncryptedFormat::KdfLimits limits)
 {
+    // The salt is drawn by libsodium, which must be started first.
     if (!EncryptedFormat::sodiumReady())
         return Error{u"The encryption library could not be started."_s};
     std::array<unsigned char, EncryptedFormat::SaltSize> salt;

@@ -43,12 +43,6 @@ Error lockError(const QLockFile &lock, const QString &vaultPath)
     }
 }
 
-// The first entry with exactly these three texts.
-std::vector<VaultEntry>::iterator find(std::vector<VaultEntry> &entries, const VaultEntry &entry)
-{
-    return std::find(entries.begin(), entries.end(), entry);
-}
-
 } // namespace
 
 VaultSession::VaultSession(QString vaultPath, QObject *parent)
@@ -183,7 +177,7 @@ Result<void> VaultSession::createMasterPassword(const QString &password)
     if (Result<void> written = VaultFile::write(m_path, bytes, VaultFile::Backup::KeepPrevious); !written)
         return written;
     m_storedPassword = m_masterPassword = password;
-    m_entries.append(VaultFormat::parse(bytes).Entries);
+    m_entries.appendRows(VaultFormat::parseRows(bytes).Rows);
     remember(bytes);
     emit masterPasswordCreated();
     return {};
@@ -266,7 +260,7 @@ bool VaultSession::applyPending(std::vector<VaultEntry> &entries) const
             entries.push_back(change.after);
             continue;
         }
-        const auto it = find(entries, change.before);
+        const auto it = std::find(entries.begin(), entries.end(), change.before);
         if (it == entries.end())
             return false;
         if (change.kind == Change::Edit)
@@ -352,9 +346,11 @@ void VaultSession::watchFile()
         m_watcher.addPath(m_path);
 }
 
+// Every save of our own is reported too; those match by size and time, and
+// are not read back. A change that keeps both is caught before the next save.
 void VaultSession::onFileEvent()
 {
     watchFile();
-    if (changedOnDisk())
+    if (QFileInfo(m_path).isFile() && !m_fingerprint.sizeAndTimeMatchFileAt(m_path))
         emit changedOutside();
 }
