@@ -123,4 +123,14 @@ inline void setCounters(benchmark::State &state, int count)
     state.SetItemsProcessed(int64_t(state.iterations()) * count);
 }
 
+// The floor, timed: the vault of state.range(0) entries read and deciphered each round.
+inline void readAndDecipherRounds(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readLinesDeciphered(vault.path()));
+    setCounters(state, count);
+}
+
 } // namespace bench

@@ -44,11 +44,7 @@ double childProcessorSeconds()
 
 void Cli_Baseline_ReadAndDecipher(benchmark::State &state)
 {
-    const int count = int(state.range(0));
-    const VaultOnDisk &vault = vaultOf(count);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(bench::readLinesDeciphered(vault.path()));
-    setCounters(state, count);
+    bench::readAndDecipherRounds(state);
 }
 
 // The whole program as a user runs it: start, unlock, print every entry.

@@ -52,11 +52,7 @@ struct Program
 
 void Load_Baseline_ReadAndDecipher(benchmark::State &state)
 {
-    const int count = int(state.range(0));
-    const VaultOnDisk &vault = vaultOf(count);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(bench::readLinesDeciphered(vault.path()));
-    setCounters(state, count);
+    bench::readAndDecipherRounds(state);
 }
 
 void Load_LoadEntriesIntoList(benchmark::State &state)
