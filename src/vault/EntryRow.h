@@ -22,11 +22,6 @@ public:
     QStringView location() const { return field(2); }
     VaultEntry entry() const;
 
-    friend bool operator==(const EntryRow &a, const EntryRow &b)
-    {
-        return a.m_passwordAt == b.m_passwordAt && a.m_locationAt == b.m_locationAt && a.m_text == b.m_text;
-    }
-
 private:
     QString m_text;
     // A vault file is far smaller than 2 GiB, and so is every field in it.
