@@ -49,7 +49,7 @@ public:
     void writeSetting(const QString &, const QString &, const QString &, const QString &) override {}
     bool webViewsAllowed() const override { return m_webViews; }
     QDateTime now() const override { return QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)); }
-    void endProgram() override {}
+    void endProgram(int) override {}
     QString applicationFolder() const override { return m_folder; }
     platform::VersionInfo versionInfo() const override
     {

@@ -60,7 +60,7 @@ void save(benchmark::State &state, bool encrypted)
         if (encrypted)
             bytes = EncryptedFormat::seal(bytes, key);
         if (const Result<void> written = VaultFile::write(path, bytes); !written)
-            state.SkipWithError(qPrintable(written.error()));
+            state.SkipWithError(qPrintable(written.message()));
     }
 }
 

@@ -101,7 +101,7 @@ void writeVault(benchmark::State &state, VaultFile::Backup backup)
     const QString path = dir.filePath(u"data.enc"_s);
     for (auto _ : state) {
         if (const Result<void> written = VaultFile::write(path, vaultBytes(), backup); !written)
-            state.SkipWithError(qPrintable(written.error()));
+            state.SkipWithError(qPrintable(written.message()));
     }
     setCounters(state);
 }
@@ -125,7 +125,7 @@ void Save_SerializeAndWrite(benchmark::State &state)
     for (auto _ : state) {
         const QByteArray bytes = VaultFormat::serialize(u"master password"_s, entries());
         if (const Result<void> written = VaultFile::write(path, bytes); !written)
-            state.SkipWithError(qPrintable(written.error()));
+            state.SkipWithError(qPrintable(written.message()));
     }
     setCounters(state);
 }

@@ -63,7 +63,7 @@ void Load_LoadEntriesIntoList(benchmark::State &state)
         state.PauseTiming();
         auto program = std::make_unique<Program>(vault.folder.path());
         state.ResumeTiming();
-        modGlobals::LoadEntries(program->context, Master);
+        modGlobals::LoadEntries(program->context, Master, program->context.session().prepareUnlock(Master));
         state.PauseTiming();
         if (program->main().lstPass->count() != count)
             state.SkipWithError("not every entry was loaded");
@@ -96,7 +96,7 @@ void Save_SaveVault(benchmark::State &state)
     const QTemporaryDir dir;
     QFile::copy(vault.path(), dir.filePath(u"data.enc"_s));
     Program program(dir.path());
-    modGlobals::LoadEntries(program.context, Master);
+    modGlobals::LoadEntries(program.context, Master, program.context.session().prepareUnlock(Master));
     for (auto _ : state) {
         if (!modGlobals::SaveVault(program.context, program.main()))
             state.SkipWithError("SaveVault failed");
@@ -129,7 +129,7 @@ void Load_SessionUnlock(benchmark::State &state)
     for (auto _ : state) {
         const qint64 before = heapBytesInUse();
         VaultSession session(vault.path());
-        if (!session.open() || !session.unlock(Master).value())
+        if (!session.open() || session.unlock(Master).value() != VaultSession::UnlockOutcome::Unlocked)
             state.SkipWithError("the vault did not open");
         state.PauseTiming();
         memoryPerFileByte = double(heapBytesInUse() - before) / double(vault.bytes.size());
@@ -146,7 +146,7 @@ void Start_AcquireLock(benchmark::State &state)
     const QString path = dir.filePath(u"data.enc"_s);
     for (auto _ : state) {
         VaultSession session(path);
-        if (!session.acquireLock())
+        if (session.acquireLock() != VaultLock::Status::Taken)
             state.SkipWithError("the lock could not be taken");
     }
 }
@@ -167,7 +167,7 @@ void Unlock_HugeFieldUntilPainted(benchmark::State &state)
         state.PauseTiming();
         auto program = std::make_unique<Program>(dir.path());
         state.ResumeTiming();
-        modGlobals::LoadEntries(program->context, Master);
+        modGlobals::LoadEntries(program->context, Master, program->context.session().prepareUnlock(Master));
         program->main().lstPass->viewport()->repaint();
         state.PauseTiming();
         program.reset();

@@ -34,7 +34,7 @@ QString AppContext::vaultPath() const
     const Result<QString> path = VaultLocation::resolve(applicationFolder(), vaultOverride);
     if (!path) {
         // Opening it then fails, and the vault's own message names the file for the user.
-        qWarning("%s", qPrintable(path.error()));
+        qWarning("%s", qPrintable(path.message()));
         return VaultLocation::userDataPath();
     }
     return path.value();

@@ -78,6 +78,8 @@ private:
                     m_positionals.append(argument);
                 continue;
             }
+            if (argument == u"--take-over" && !m_commandName.isEmpty())
+                return fail(u"--take-over goes before the command"_s);
             if (takesValue(argument)) {
                 if (++i == m_arguments.size())
                     return fail(u"%1 needs a value"_s.arg(argument));
@@ -95,6 +97,7 @@ private:
         inv.command = info.command;
         inv.vaultPath = m_options.take(u"--vault"_s);
         inv.passwordStdin = m_options.remove(u"--password-stdin"_s);
+        inv.takeOver = m_options.remove(u"--take-over"_s);
         for (auto it = m_options.cbegin(); it != m_options.cend(); ++it) {
             if (!info.options.contains(it.key()))
                 return fail(u"%1 does not take %2"_s.arg(m_commandName, it.key()));
@@ -178,7 +181,7 @@ std::variant<Invocation, UsageError> parse(const QStringList &arguments)
 
 QString usage()
 {
-    return uR"(Usage: keyholder-cli [--vault FILE] [--password-stdin] COMMAND [ARGS]
+    return uR"(Usage: keyholder-cli [--vault FILE] [--password-stdin] [--take-over] COMMAND [ARGS]
 
 Commands:
   list [--show-passwords]      one line per entry: username TAB location
@@ -198,6 +201,8 @@ Commands:
 
 The master password is read from the terminal without echo, or with --password-stdin as
 one line from standard input (add and edit then read the entry's password from the next line).
+The commands that write refuse while the vault is locked; --take-over takes over a lock
+left by another computer or by a program that has ended.
 Exit status: 0 success, 1 error, 2 usage error.
 )"_s;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <variant>
 
-// What the user asked for: keyholder-cli [--vault FILE] [--password-stdin] COMMAND [ARGS].
+// What the user asked for: keyholder-cli [--vault FILE] [--password-stdin] [--take-over] COMMAND [ARGS].
 struct Invocation
 {
     enum class Command { Help, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt };
@@ -16,6 +16,7 @@ struct Invocation
     Command command = Command::Help;
     QString vaultPath; // empty: the default vault
     bool passwordStdin = false;
+    bool takeOver = false; // a lock left by another computer or an ended program is taken over
 
     int entryNumber = 0; // show, edit, remove: 1-based, as list counts
     QString username, location; // add

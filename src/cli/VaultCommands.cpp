@@ -28,10 +28,19 @@ QString native(const QString &path)
 Result<void> saved(const VaultSession &session, const Result<VaultSession::SaveStatus> &outcome)
 {
     if (!outcome)
-        return Error{outcome.error()};
-    if (outcome.value() == VaultSession::SaveStatus::Conflict)
-        return Error{u"Nothing was saved: %1"_s.arg(session.conflictReason())};
-    return {};
+        return outcome.error();
+    switch (outcome.value()) {
+    case VaultSession::SaveStatus::Saved:
+        return {};
+    case VaultSession::SaveStatus::Conflict:
+        return Error{u"Nothing was saved: the vault file was changed by another program, and %1"_s.arg(
+                session.conflictReason())};
+    case VaultSession::SaveStatus::Disputed:
+        break;
+    }
+    return Error{u"Nothing was saved: the vault file was changed by another program, and %1 of its "
+                 "entries were changed here too. Run the command again to make the change on top."_s.arg(
+                         session.disputes().size())};
 }
 
 // The rules the entry editor applies to what is typed.
@@ -81,7 +90,7 @@ int VaultCommands::run()
     const Result<void> done = execute();
     if (done)
         return 0;
-    m_console.err(u"keyholder-cli: %1\n"_s.arg(done.error()));
+    m_console.err(u"keyholder-cli: %1\n"_s.arg(done.message()));
     return 1;
 }
 
@@ -90,7 +99,7 @@ Result<void> VaultCommands::execute()
     // The same file the program would open.
     const Result<QString> path = VaultLocation::resolve(QCoreApplication::applicationDirPath(), m_invocation.vaultPath);
     if (!path)
-        return Error{path.error()};
+        return path.error();
     m_vaultPath = path.value();
     VaultSession session(m_vaultPath);
     if (m_invocation.command == Command::Create)
@@ -120,8 +129,11 @@ Result<void> VaultCommands::execute()
 Result<void> VaultCommands::openSession(VaultSession &session)
 {
     // Opening creates a missing file: only create may do that.
-    if (!QFileInfo::exists(m_vaultPath))
+    if (!QFileInfo::exists(m_vaultPath)) {
+        if (Result<void> nothingLost = session.checkNothingToRestore(); !nothingLost)
+            return nothingLost;
         return Error{u"There is no vault \"%1\"; keyholder-cli create makes one"_s.arg(native(m_vaultPath))};
+    }
     if (m_invocation.writes()) {
         if (Result<void> locked = lock(session); !locked)
             return locked;
@@ -131,17 +143,31 @@ Result<void> VaultCommands::openSession(VaultSession &session)
 
 Result<void> VaultCommands::lock(VaultSession &session)
 {
-    Result<void> locked = session.acquireLock();
-    if (!locked && session.isOpenElsewhere()) {
-        return Error{u"The vault \"%1\" is open in Keyholder or another program, so it cannot be changed now; "
-                     "list, show and export still work"_s.arg(native(m_vaultPath))};
+    const QString path = native(session.path());
+    switch (session.acquireLock()) {
+    case VaultLock::Status::Taken:
+        return {};
+    case VaultLock::Status::HeldByRunningProgram:
+        return Error{u"The vault \"%1\" is open in Keyholder or another program, so it cannot be "
+                     "changed now; list, show and export still work"_s.arg(path)};
+    case VaultLock::Status::HeldElsewhere:
+        if (m_invocation.takeOver)
+            return session.takeOverLock();
+        session.releaseLock();
+        return Error{u"The vault \"%1\" is locked by %2. If that program is no longer using it, "
+                     "--take-over before the command takes the lock over; list, show and export "
+                     "still work"_s.arg(path, session.lock().owner().describe())};
+    case VaultLock::Status::Unavailable:
+        break;
     }
-    return locked;
+    return Error{u"The vault \"%1\" cannot be changed: %2"_s.arg(path, session.lock().reason())};
 }
 
 // The file is made only once the password is known, so a failed create leaves nothing behind.
 Result<void> VaultCommands::create(VaultSession &session)
 {
+    if (Result<void> nothingLost = session.checkNothingToRestore(); !nothingLost)
+        return nothingLost;
     if (Result<void> locked = lock(session); !locked)
         return locked;
     const bool existed = QFileInfo::exists(m_vaultPath);
@@ -153,11 +179,11 @@ Result<void> VaultCommands::create(VaultSession &session)
     }
     const Result<QString> password = askPassword(u"New master password: "_s);
     if (!password)
-        return Error{password.error()};
+        return password.error();
     if (!m_invocation.passwordStdin) {
         const Result<QString> again = askPassword(u"Repeat the master password: "_s);
         if (!again)
-            return Error{again.error()};
+            return again.error();
         if (again.value() != password.value())
             return Error{u"The two passwords differ"_s};
     }
@@ -181,11 +207,11 @@ Result<void> VaultCommands::unlock(VaultSession &session)
         return Error{u"The vault \"%1\" has no master password yet; keyholder-cli create sets one"_s.arg(native(m_vaultPath))};
     const Result<QString> password = askPassword(u"Master password: "_s);
     if (!password)
-        return Error{password.error()};
-    const Result<bool> unlocked = session.unlock(password.value());
+        return password.error();
+    const Result<VaultSession::UnlockOutcome> unlocked = session.unlock(password.value());
     if (!unlocked)
-        return Error{unlocked.error()};
-    if (!unlocked.value())
+        return unlocked.error();
+    if (unlocked.value() == VaultSession::UnlockOutcome::WrongPassword)
         return Error{u"Wrong master password"_s};
     return {};
 }
@@ -227,7 +253,7 @@ Result<void> VaultCommands::show(const VaultSession &session)
 {
     const Result<int> row = entryRow(session);
     if (!row)
-        return Error{row.error()};
+        return row.error();
     const VaultEntry entry = session.entries().entry(row.value());
     m_console.out(u"Username: %1\nPassword: %2\nLocation: %3\n"_s.arg(entry.Username, entry.Password, entry.Location));
     return {};
@@ -237,7 +263,7 @@ Result<void> VaultCommands::add(VaultSession &session)
 {
     const Result<QString> password = askPassword(u"Password for the new entry: "_s);
     if (!password)
-        return Error{password.error()};
+        return password.error();
     const VaultEntry entry{m_invocation.username, password.value(), m_invocation.location};
     if (Result<void> typed = checkTyped(entry); !typed)
         return typed;
@@ -251,14 +277,14 @@ Result<void> VaultCommands::edit(VaultSession &session)
 {
     const Result<int> row = entryRow(session);
     if (!row)
-        return Error{row.error()};
+        return row.error();
     VaultEntry entry = session.entries().entry(row.value());
     entry.Username = m_invocation.newUsername.value_or(entry.Username);
     entry.Location = m_invocation.newLocation.value_or(entry.Location);
     if (m_invocation.newPassword) {
         const Result<QString> password = askPassword(u"New password for the entry: "_s);
         if (!password)
-            return Error{password.error()};
+            return password.error();
         entry.Password = password.value();
     }
     if (Result<void> typed = checkTyped(entry); !typed)
@@ -273,7 +299,7 @@ Result<void> VaultCommands::remove(VaultSession &session)
 {
     const Result<int> row = entryRow(session);
     if (!row)
-        return Error{row.error()};
+        return row.error();
     if (Result<void> done = saved(session, session.remove(row.value())); !done)
         return done;
     m_console.out(u"Removed entry %1.\n"_s.arg(m_invocation.entryNumber));
@@ -297,10 +323,10 @@ Result<void> VaultCommands::importCsv(VaultSession &session)
 {
     const Result<QByteArray> bytes = readFile(m_invocation.file);
     if (!bytes)
-        return Error{bytes.error()};
+        return bytes.error();
     Result<VaultCsv::Import> import = VaultCsv::importCsv(bytes.value(), m_invocation.importFormat);
     if (!import)
-        return Error{u"Could not import \"%1\": %2"_s.arg(native(m_invocation.file), import.error())};
+        return Error{u"Could not import \"%1\": %2"_s.arg(native(m_invocation.file), import.message())};
     for (const VaultCsv::RejectedRow &row : import->rejected)
         m_console.err(u"row %1: %2\n"_s.arg(row.row).arg(row.reason));
     if (!import->rejected.empty() && !m_invocation.skipInvalid) {

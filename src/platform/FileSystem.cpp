@@ -3,9 +3,16 @@
 #include <QFile>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
 #endif
 
 namespace platform::FileSystem {
@@ -22,6 +29,20 @@ bool syncFolder(const QString &folder)
     return synced;
 }
 
+QString syncFile(QFileDevice &file)
+{
+    if (!file.flush())
+        return file.errorString();
+    return ::fsync(file.handle()) == 0 ? QString() : qt_error_string(errno);
+}
+
+QString renameOver(const QString &from, const QString &to)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return qt_error_string(errno);
+    return {};
+}
+
 bool replaceWithHardLink(const QString &existing, const QString &target)
 {
     const QByteArray temporary = QFile::encodeName(target + QStringLiteral(".new"));
@@ -35,6 +56,14 @@ bool replaceWithHardLink(const QString &existing, const QString &target)
     return true;
 }
 
+bool ownedByCurrentUser(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return true;
+    return info.st_uid == ::geteuid();
+}
+
 #else
 
 // NTFS commits a rename with the file; there is no folder handle to flush.
@@ -43,9 +72,39 @@ bool syncFolder(const QString &)
     return true;
 }
 
+QString syncFile(QFileDevice &file)
+{
+    if (!file.flush())
+        return file.errorString();
+#ifdef Q_OS_WIN
+    if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))))
+        return qt_error_string(int(GetLastError()));
+#endif
+    return {};
+}
+
+QString renameOver(const QString &from, const QString &to)
+{
+#ifdef Q_OS_WIN
+    if (!MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()),
+                     reinterpret_cast<const wchar_t *>(to.utf16()), MOVEFILE_REPLACE_EXISTING))
+        return qt_error_string(int(GetLastError()));
+    return {};
+#else
+    QFile::remove(to);
+    QFile source(from);
+    return source.rename(to) ? QString() : source.errorString();
+#endif
+}
+
 bool replaceWithHardLink(const QString &, const QString &)
 {
     return false;
+}
+
+bool ownedByCurrentUser(const QString &)
+{
+    return true;
 }
 
 #endif

@@ -2,14 +2,27 @@
 
 #include <QString>
 
+class QFileDevice;
+
 // File-system calls that Qt does not offer. Qt Core only, so the vault core may use them.
+// Those that can fail return the system's reason, empty when they succeeded.
 namespace platform::FileSystem {
 
 // Flushes a folder's entries to disk, so a rename in it survives a power cut.
 bool syncFolder(const QString &folder);
 
+// Flushes an open file's bytes to disk.
+QString syncFile(QFileDevice &file);
+
+// Gives the file at from the name to in one step. Whatever had that name (a
+// file or a link) is replaced itself; a link's target is never touched.
+QString renameOver(const QString &from, const QString &to);
+
 // Makes target a second name of the file at existing (a hard link), replacing
 // target in one step; false where the file system has no hard links.
 bool replaceWithHardLink(const QString &existing, const QString &target);
+
+// False when the file belongs to another user; true where files have no owner.
+bool ownedByCurrentUser(const QString &path);
 
 } // namespace platform::FileSystem

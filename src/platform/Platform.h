@@ -10,9 +10,17 @@
 // that tests can run the windows against a fake that records every call.
 namespace platform {
 
-enum class MsgButtons { Ok, OkCancel, RetryCancel, RetryDiscardCancel };
+// The last two sets have buttons of their own words; the first of them is the default.
+enum class MsgButtons {
+    Ok,
+    OkCancel,
+    RetryCancel,
+    RetryDiscardCancel,
+    KeepMineKeepTheirsKeepBothCancel,
+    OpenReadOnlyOpenAnywayCancel,
+};
 enum class MsgIcon { None, Information, Warning, Critical };
-enum class MsgResult { Ok, Cancel, Retry, Discard };
+enum class MsgResult { Ok, Cancel, Retry, Discard, KeepMine, KeepTheirs, KeepBoth, OpenReadOnly, OpenAnyway };
 
 struct MessageBoxRequest {
     QString text;
@@ -62,7 +70,8 @@ public:
     virtual bool webViewsAllowed() const = 0;
 
     // Ends the process at once: no window's unload handling runs, nothing more is written.
-    virtual void endProgram() = 0;
+    // A program that could not do its work ends with status 1.
+    virtual void endProgram(int exitStatus) = 0;
 
     virtual QString applicationFolder() const = 0;
     virtual VersionInfo versionInfo() const = 0;

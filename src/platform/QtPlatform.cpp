@@ -9,8 +9,13 @@
 #include <QMimeData>
 #include <QOperatingSystemVersion>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
+
+#include <map>
+#include <utility>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -19,6 +24,22 @@
 namespace platform {
 
 namespace {
+
+// Buttons with words of their own, in order; Cancel is added after them.
+std::vector<std::pair<QString, MsgResult>> wordedButtons(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::KeepMineKeepTheirsKeepBothCancel:
+        return {{QStringLiteral("Keep &Mine"), MsgResult::KeepMine},
+                {QStringLiteral("Keep &Theirs"), MsgResult::KeepTheirs},
+                {QStringLiteral("Keep &Both"), MsgResult::KeepBoth}};
+    case MsgButtons::OpenReadOnlyOpenAnywayCancel:
+        return {{QStringLiteral("Open &Read-Only"), MsgResult::OpenReadOnly},
+                {QStringLiteral("Open &Anyway"), MsgResult::OpenAnyway}};
+    default:
+        return {};
+    }
+}
 
 QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
 {
@@ -29,6 +50,9 @@ QMessageBox::StandardButtons standardButtons(MsgButtons buttons)
         return QMessageBox::Retry | QMessageBox::Cancel;
     case MsgButtons::RetryDiscardCancel:
         return QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel;
+    case MsgButtons::KeepMineKeepTheirsKeepBothCancel:
+    case MsgButtons::OpenReadOnlyOpenAnywayCancel:
+        return QMessageBox::NoButton;
     case MsgButtons::Ok:
         break;
     }
@@ -81,9 +105,21 @@ MsgResult QtPlatform::messageBox(const MessageBoxRequest &request)
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     // Boxes carry typed texts and paths: never read them as markup.
     box.setTextFormat(Qt::PlainText);
+    std::map<QAbstractButton *, MsgResult> worded;
+    for (const auto &[text, result] : wordedButtons(request.buttons)) {
+        QPushButton *button = box.addButton(text, QMessageBox::AcceptRole);
+        if (worded.empty())
+            box.setDefaultButton(button);
+        worded[button] = result;
+    }
+    if (!worded.empty())
+        box.addButton(QMessageBox::Cancel);
     if (request.buttons != MsgButtons::Ok)
         box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    const int pressed = box.exec();
+    if (const auto it = worded.find(box.clickedButton()); it != worded.end())
+        return it->second;
+    switch (pressed) {
     case QMessageBox::Ok:
         return MsgResult::Ok;
     case QMessageBox::Retry:
@@ -178,11 +214,11 @@ QDateTime QtPlatform::now() const
     return QDateTime::currentDateTime();
 }
 
-void QtPlatform::endProgram()
+void QtPlatform::endProgram(int exitStatus)
 {
-    QCoreApplication::exit(0);
+    QCoreApplication::exit(exitStatus);
     // Also covers a call made before the event loop runs.
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(0, qApp, [exitStatus] { QCoreApplication::exit(exitStatus); });
 }
 
 bool QtPlatform::webViewsAllowed() const

@@ -20,7 +20,7 @@ public:
                       const QString &value) override;
     QDateTime now() const override;
     bool webViewsAllowed() const override;
-    void endProgram() override;
+    void endProgram(int exitStatus) override;
     QString applicationFolder() const override;
     VersionInfo versionInfo() const override;
 };

@@ -46,7 +46,7 @@ void WindowHost::BringShownForward()
     }
 }
 
-void WindowHost::EndProgram()
+void WindowHost::EndProgram(int exitStatus)
 {
     if (m_ended)
         return;
@@ -57,7 +57,7 @@ void WindowHost::EndProgram()
             window->hide();
         }
     }
-    m_ctx.platform.endProgram();
+    m_ctx.platform.endProgram(exitStatus);
 }
 
 void WindowHost::bringForward(Form *window)

@@ -70,7 +70,8 @@ public:
     // Every window on screen comes forward: a second start of the program asked for it.
     void BringShownForward();
 
-    void EndProgram();
+    // With status 1 when the program could not do its work.
+    void EndProgram(int exitStatus = 0);
     bool ProgramEnded() const { return m_ended; }
 
 private:

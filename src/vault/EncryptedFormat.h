@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <optional>
 
 class VaultKey;
 
@@ -16,11 +17,15 @@ class VaultKey;
 namespace EncryptedFormat {
 
 inline constexpr std::array<char, 8> Magic{'\0', 'K', 'H', 'V', '1', '\r', '\n', '\x1a'};
-inline constexpr quint8 Version = 1;
+// Version 2 adds the key check; version 1 files are still read, and written as 2.
+inline constexpr quint8 Version = 2;
+inline constexpr quint8 VersionWithoutKeyCheck = 1;
 inline constexpr quint8 KdfArgon2id13 = 1;
 inline constexpr qsizetype SaltSize = 16;
 inline constexpr qsizetype NonceSize = 24;
-inline constexpr qsizetype HeaderSize = qsizetype(Magic.size()) + 2 + 8 + 8 + SaltSize + NonceSize;
+inline constexpr qsizetype KeyCheckSize = 32;
+inline constexpr qsizetype HeaderSizeWithoutKeyCheck = qsizetype(Magic.size()) + 2 + 8 + 8 + SaltSize + NonceSize;
+inline constexpr qsizetype HeaderSize = HeaderSizeWithoutKeyCheck + KeyCheckSize;
 inline constexpr qsizetype TagSize = 16;
 
 struct KdfLimits
@@ -48,9 +53,15 @@ KdfLimits calibrate();
 
 struct Header
 {
+    quint8 version = Version;
     KdfLimits limits;
     std::array<unsigned char, SaltSize> salt{};
     std::array<unsigned char, NonceSize> nonce{};
+    // A value only the right key gives, so a wrong password is told from a
+    // damaged file. Absent in version 1.
+    std::optional<std::array<unsigned char, KeyCheckSize>> keyCheck;
+
+    qsizetype size() const { return keyCheck ? HeaderSize : HeaderSizeWithoutKeyCheck; }
 };
 
 // libsodium is set up once, before its first use; false when it cannot be.
@@ -62,8 +73,10 @@ bool isEncrypted(QByteArrayView fileBytes);
 // Refuses with ErrorKind::DamagedFile what is not a header this program writes.
 Result<Header> readHeader(QByteArrayView fileBytes);
 
-// The scrambled-format bytes inside. A wrong key or any changed byte fails with
-// ErrorKind::DecryptionFailed, an unreadable header with ErrorKind::DamagedFile.
+// The scrambled-format bytes inside. A wrong key fails with ErrorKind::DecryptionFailed;
+// so does a changed byte in a version 1 file, where the two cannot be told apart.
+// An unreadable header, or a body that the right key does not open, fails with
+// ErrorKind::DamagedFile.
 Result<QByteArray> open(QByteArrayView fileBytes, const VaultKey &key);
 
 // A fresh nonce on every call, so no two saves share one.

@@ -20,6 +20,7 @@ struct Error
 };
 
 // The outcome of a vault operation: its value, or the error that stopped it.
+// A caller that cannot go on hands error() on whole, so its kind travels with it.
 template <class T = void>
 class [[nodiscard]] Result
 {
@@ -36,13 +37,15 @@ public:
     const T *operator->() const { return &value(); }
     T *operator->() { return &value(); }
 
+    // Only when it failed.
+    const Error &error() const { return std::get<1>(m_state); }
     // Empty when it succeeded.
-    const QString &error() const
+    const QString &message() const
     {
         static const QString none;
-        return ok() ? none : std::get<1>(m_state).message;
+        return ok() ? none : error().message;
     }
-    ErrorKind errorKind() const { return ok() ? ErrorKind::Other : std::get<1>(m_state).kind; }
+    ErrorKind errorKind() const { return ok() ? ErrorKind::Other : error().kind; }
 
 private:
     std::variant<T, Error> m_state;
@@ -57,7 +60,8 @@ public:
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
-    const QString &error() const { return m_error.message; }
+    const Error &error() const { return m_error; }
+    const QString &message() const { return m_error.message; }
     ErrorKind errorKind() const { return m_error.kind; }
 
 private:

@@ -118,7 +118,7 @@ Result<Import> importCsv(QByteArrayView utf8, Format format)
 {
     Result<std::vector<CsvTable::Row>> rows = CsvTable::read(utf8);
     if (!rows)
-        return Error{rows.error()};
+        return rows.error();
     if (rows->empty())
         return Error{u"The file is empty"_s};
     const CsvTable::Row &header = rows->front();

@@ -2,16 +2,19 @@
 
 #include "FileSystem.h"
 #include "VaultFormat.h"
+#include "Wipe.h"
 #include "xfileExists.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
+#include <memory>
 #include <new>
 
 using namespace Qt::StringLiterals;
+namespace FileSystem = platform::FileSystem;
 
 namespace {
 
@@ -33,6 +36,9 @@ Error fileError(const QString &what, const QString &path, const QString &reason)
 Error folderError(const QString &what, const QString &path, const QString &reason)
 {
     const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo::exists(folder))
+        return {u"Could not %1 the vault file \"%2\": its folder \"%3\" does not exist."_s.arg(
+                what, native(path), native(folder))};
     return {u"Could not %1 the vault file \"%2\": its folder \"%3\" cannot be written: %4"_s.arg(
             what, native(path), native(folder), reason)};
 }
@@ -54,6 +60,22 @@ Result<void> checkIsRegularFile(const QString &path)
     if (info.exists() && !info.isFile())
         return notRegularError(path, info);
     return {};
+}
+
+qint64 mebibytes(qint64 bytes)
+{
+    return (bytes + (1 << 20) - 1) >> 20;
+}
+
+// A file the reader would refuse is never written.
+Result<void> checkSize(const QString &path, qint64 size)
+{
+    if (size <= VaultFile::MaximumSize)
+        return {};
+    return Error{u"The vault file \"%1\" would be %2 MiB, larger than the %3 MiB a vault can be, so "
+                 "the change was not saved. The file was left as it is."_s.arg(native(path))
+                         .arg(mebibytes(size))
+                         .arg(VaultFile::MaximumSize >> 20)};
 }
 
 // A file hidden from FileExists gets an empty line appended rather than being
@@ -80,42 +102,59 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes)
     return true;
 }
 
-Result<void> replaceFile(const QString &path, QByteArrayView bytes, const QString &what,
-                         QFileDevice::Permissions newFilePermissions, bool forcePermissions)
+// The new bytes, complete and on disk under a name of their own beside path.
+// The name is made afresh, so nothing there (a link) is written through.
+Result<std::unique_ptr<QTemporaryFile>> stage(const QString &path, QByteArrayView bytes,
+                                              const QString &what, QFileDevice::Permissions permissions)
 {
-    const bool isNew = !QFileInfo::exists(path);
-    QSaveFile file(path);
-    // Unbuffered, so a failing write reports here rather than as a vague error in commit().
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return folderError(what, path, file.errorString());
-    if ((isNew || forcePermissions) && !file.setPermissions(newFilePermissions))
-        return fileError(u"protect"_s, path, file.errorString());
-    if (!writeAll(file, bytes))
-        return fileError(what, path, file.errorString());
-    if (!file.commit())
-        return fileError(what, path, file.errorString());
-    platform::FileSystem::syncFolder(QFileInfo(path).absolutePath());
+    auto file = std::make_unique<QTemporaryFile>(path + u".XXXXXX"_s);
+    if (!file->open())
+        return folderError(what, path, file->errorString());
+    if (!file->setPermissions(permissions))
+        return fileError(u"protect"_s, path, file->errorString());
+    if (!writeAll(*file, bytes))
+        return fileError(what, path, file->errorString());
+    if (const QString failed = FileSystem::syncFile(*file); !failed.isEmpty())
+        return fileError(what, path, failed);
+    file->close();
+    return file;
+}
+
+Result<void> putInPlace(QTemporaryFile &staged, const QString &path, const QString &what)
+{
+    if (const QString failed = FileSystem::renameOver(staged.fileName(), path); !failed.isEmpty())
+        return folderError(what, path, failed);
+    staged.setAutoRemove(false);
+    FileSystem::syncFolder(QFileInfo(path).absolutePath());
     return {};
+}
+
+Result<void> replaceFile(const QString &path, QByteArrayView bytes, const QString &what,
+                         QFileDevice::Permissions permissions)
+{
+    Result<std::unique_ptr<QTemporaryFile>> staged = stage(path, bytes, what, permissions);
+    if (!staged)
+        return staged.error();
+    return putInPlace(*staged.value(), path, what);
 }
 
 // The old file gets a second name, which costs nothing; a copy is made where
 // that cannot be done, or where the old file is not owner-only.
 Result<void> keepBackup(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return {};
-    const QString original = info.canonicalFilePath();
+    const QString original = QFileInfo(path).canonicalFilePath();
     const QString backup = VaultFile::backupPathOf(path);
     if ((QFile::permissions(original) & SharedBits) == 0
-        && platform::FileSystem::replaceWithHardLink(original, backup))
+        && FileSystem::replaceWithHardLink(original, backup))
         return {};
     Result<QByteArray> previous = VaultFile::read(path);
     if (!previous)
-        return Error{previous.error()};
-    if (Result<void> copied = replaceFile(backup, previous.value(), u"back up"_s, OwnerOnly, true); !copied)
+        return previous.error();
+    Result<void> copied = replaceFile(backup, previous.value(), u"back up"_s, OwnerOnly);
+    Wipe::bytes(previous.value());
+    if (!copied)
         return Error{u"Could not keep a backup of the vault file in \"%1\", so the vault was not saved. %2"_s
-                             .arg(native(backup), copied.error())};
+                             .arg(native(backup), copied.message())};
     return {};
 }
 
@@ -135,7 +174,7 @@ Result<void> checkReadable(const QString &path)
 Result<QByteArray> readBytes(const QString &path, qint64 limit)
 {
     if (Result<void> readable = checkReadable(path); !readable)
-        return Error{readable.error()};
+        return readable.error();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fileError(u"open"_s, path, file.errorString());
@@ -170,18 +209,34 @@ Result<QByteArray> readStart(const QString &path)
 
 Result<void> write(const QString &path, QByteArrayView bytes, Backup backup)
 {
+    if (Result<void> fits = checkSize(path, bytes.size()); !fits)
+        return fits;
     if (Result<void> regular = checkIsRegularFile(path); !regular)
         return regular;
-    if (backup == Backup::KeepPrevious) {
+    const bool replacing = QFileInfo(path).isFile();
+    const QFileDevice::Permissions permissions = replacing ? QFile::permissions(path) : OwnerOnly;
+    Result<std::unique_ptr<QTemporaryFile>> staged = stage(path, bytes, u"save"_s, permissions);
+    if (!staged)
+        return staged.error();
+    if (backup == Backup::KeepPrevious && replacing) {
         if (Result<void> kept = keepBackup(path); !kept)
             return kept;
     }
-    return replaceFile(path, bytes, u"save"_s, OwnerOnly, false);
+    return putInPlace(*staged.value(), path, u"save"_s);
 }
 
 QString backupPathOf(const QString &path)
 {
     return path + u".bak"_s;
+}
+
+QString canonicalPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (const QString real = info.canonicalFilePath(); !real.isEmpty())
+        return real;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
 }
 
 Result<void> EnsureVaultFile(const QString &path)
@@ -192,7 +247,7 @@ Result<void> EnsureVaultFile(const QString &path)
         return appendEmptyLine(path);
     if (Result<void> regular = checkIsRegularFile(path); !regular)
         return regular;
-    return replaceFile(path, VaultFormat::emptyVault(), u"create"_s, OwnerOnly, false);
+    return replaceFile(path, VaultFormat::emptyVault(), u"create"_s, OwnerOnly);
 }
 
 } // namespace VaultFile

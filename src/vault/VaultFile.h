@@ -10,7 +10,8 @@
 // file (or its folder, when that is what failed) and end with the system's reason.
 namespace VaultFile {
 
-// Far above any real vault (about four million entries); a larger file is refused unread.
+// Far above any real vault (about four million entries); a larger file is refused unread,
+// and a save that would make one is refused too.
 inline constexpr qint64 MaximumSize = qint64(256) << 20;
 
 // Only a regular file (or a link to one) of at most MaximumSize is read.
@@ -21,13 +22,19 @@ Result<QByteArray> readStart(const QString &path);
 
 enum class Backup { None, KeepPrevious };
 
-// Replaces the file in one step, so it is never left half-written, and flushes
-// its folder so the new name survives a power cut. A new file is readable by
-// its owner only; an existing one keeps its permissions. With KeepPrevious the
-// file being replaced is kept first as backupPathOf(path), owner-only.
+// Writes the bytes to a new file beside path, flushes it, and only then gives
+// it the name, so the old file stays whole until the new one is. A link at
+// path is replaced, never written through. A new file is readable by its
+// owner only; an existing one keeps its permissions. With KeepPrevious the
+// file being replaced becomes backupPathOf(path), owner-only, once the new
+// file is written: a failed save leaves the file and its backup as they were.
 Result<void> write(const QString &path, QByteArrayView bytes, Backup backup = Backup::None);
 
 QString backupPathOf(const QString &path);
+
+// The file a path names, links and "..'s resolved; for a file not there yet, its
+// name in the resolved folder.
+QString canonicalPath(const QString &path);
 
 // Creates an empty vault (CR LF) when there is no file yet.
 Result<void> EnsureVaultFile(const QString &path);

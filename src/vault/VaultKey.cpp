@@ -52,7 +52,7 @@ Result<VaultKey> VaultKey::forFile(QByteArrayView encryptedFileBytes, const QStr
 {
     Result<EncryptedFormat::Header> header = EncryptedFormat::readHeader(encryptedFileBytes);
     if (!header)
-        return Error{header.error(), header.errorKind()};
+        return header.error();
     return derive(masterPassword, header->limits, header->salt);
 }
 

@@ -1,5 +1,7 @@
 #include "VaultLocation.h"
 
+#include "FileSystem.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,11 +12,21 @@ namespace VaultLocation {
 
 namespace {
 
+const QString HelpFileName = QStringLiteral("Help.rtf");
+
 // A real try, not the mode bits, which say nothing for root or a read-only mount.
 bool canCreateFilesIn(const QString &folder)
 {
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".keyholder-probe-XXXXXX")));
     return probe.open();
+}
+
+// Its data in the share folder and none beside it: root can write /usr/bin, but
+// a vault there would outlive the package.
+bool isInstalled(const QString &applicationFolder)
+{
+    return !QFileInfo::exists(QDir(applicationFolder).filePath(HelpFileName))
+            && QFileInfo::exists(QDir(installedDataFolder(applicationFolder)).filePath(HelpFileName));
 }
 
 Result<QString> inUserDataFolder()
@@ -38,12 +50,25 @@ QString userDataPath()
     return QDir(base).filePath(QString::fromLatin1(DataFolderName) + u'/' + QString::fromLatin1(FileName));
 }
 
+QString installedDataFolder(const QString &applicationFolder)
+{
+    return QDir::cleanPath(applicationFolder + u'/' + QString::fromUtf8(KEYHOLDER_DATA_FROM_BINARY));
+}
+
 Result<QString> resolve(const QString &applicationFolder, const QString &overridePath)
 {
     if (!overridePath.isEmpty())
         return QFileInfo(overridePath).absoluteFilePath();
+    if (isInstalled(applicationFolder))
+        return inUserDataFolder();
     const QString besideProgram = QDir(applicationFolder).filePath(QString::fromLatin1(FileName));
-    if (QFileInfo::exists(besideProgram) || canCreateFilesIn(applicationFolder))
+    // Another user's vault in a shared portable folder is theirs, not ours to open.
+    if (QFileInfo::exists(besideProgram)) {
+        if (platform::FileSystem::ownedByCurrentUser(besideProgram))
+            return besideProgram;
+        return inUserDataFolder();
+    }
+    if (canCreateFilesIn(applicationFolder))
         return besideProgram;
     return inUserDataFolder();
 }

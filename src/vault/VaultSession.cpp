@@ -2,20 +2,26 @@
 
 #include "EncryptedFormat.h"
 #include "VaultFile.h"
+#include "Wipe.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <new>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
 // A vault too big for the memory left is reported like any unreadable one.
 template <class Contents, class Parse>
-Result<Contents> parseWithin(const QByteArray &bytes, Parse parse)
+Result<Contents> parseWithin(QByteArrayView bytes, Parse parse)
 {
     try {
         return parse(bytes);
@@ -24,63 +30,65 @@ Result<Contents> parseWithin(const QByteArray &bytes, Parse parse)
     }
 }
 
-Result<VaultFormat::Contents> parse(const QByteArray &bytes)
+// Something was kept in the file: a master password, an entry, or encryption.
+// A file that cannot be read is taken to hold something.
+bool holdsVault(const QString &path)
 {
-    return parseWithin<VaultFormat::Contents>(bytes, VaultFormat::parse);
-}
-
-Error lockError(const QLockFile &lock, const QString &vaultPath)
-{
-    const QString path = QDir::toNativeSeparators(vaultPath);
-    switch (lock.error()) {
-    case QLockFile::LockFailedError:
-        return {u"Keyholder is already open with this vault: "_s + path};
-    case QLockFile::PermissionError:
-        return {u"Could not lock the vault file \"%1\": its folder \"%2\" cannot be written."_s.arg(
-                path, QDir::toNativeSeparators(QFileInfo(vaultPath).absolutePath()))};
-    default:
-        return {u"Could not lock the vault file \"%1\"."_s.arg(path)};
-    }
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0)
+        return false;
+    const Result<QByteArray> start = VaultFile::readStart(path);
+    if (!start || EncryptedFormat::isEncrypted(start.value()))
+        return true;
+    const VaultFormat::Contents contents = VaultFormat::parse(start.value());
+    return !contents.MasterPassword.isEmpty() || !contents.Entries.empty();
 }
 
 } // namespace
 
-VaultSession::VaultSession(QString vaultPath, QObject *parent)
-    : QObject(parent), m_path(std::move(vaultPath)), m_entries(this)
+VaultSession::VaultSession(const QString &vaultPath, QObject *parent)
+    : QObject(parent), m_path(VaultFile::canonicalPath(vaultPath)), m_lock(m_path), m_entries(this)
 {
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &VaultSession::onFileEvent);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &VaultSession::onFileEvent);
 }
 
 VaultSession::~VaultSession() = default;
 
-Result<void> VaultSession::acquireLock()
+void VaultSession::openReadOnly(const QString &reason)
 {
-    if (holdsLock())
+    m_lock.release();
+    m_readOnlyReason = reason;
+}
+
+Result<void> VaultSession::checkWritable() const
+{
+    if (!isReadOnly())
         return {};
-    auto lock = std::make_unique<QLockFile>(m_path + u".lock"_s);
-    // Only a lock whose program is gone is stale, however long it was held.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        m_openElsewhere = lock->error() == QLockFile::LockFailedError;
-        return lockError(*lock, m_path);
-    }
-    m_lock = std::move(lock);
-    return {};
+    return Error{u"The vault is open read-only, so nothing can be added, changed or deleted. "_s
+                 + m_readOnlyReason};
 }
 
-void VaultSession::releaseLock()
+Result<void> VaultSession::checkNothingToRestore() const
 {
-    m_lock.reset();
+    const QString backup = VaultFile::backupPathOf(m_path);
+    if (holdsVault(m_path) || !holdsVault(backup))
+        return {};
+    return Error{u"The vault file \"%1\" is missing or empty, but its backup \"%2\" still holds a vault, "
+                 "so no new vault is started over it.\n\nTo get your entries back, close Keyholder and "
+                 "copy \"%2\" over \"%1\", then open the vault again."_s.arg(native(m_path), native(backup)),
+                 ErrorKind::DamagedFile};
 }
 
-bool VaultSession::holdsLock() const
+Error VaultSession::withRestoreAdvice(const Error &damaged) const
 {
-    return m_lock && m_lock->isLocked();
-}
-
-Result<QByteArray> VaultSession::readFile() const
-{
-    return VaultFile::read(m_path);
+    const QString backup = VaultFile::backupPathOf(m_path);
+    const QString advice = QFileInfo(backup).isFile()
+            ? u"The version before the last save is kept in \"%1\". To go back to it, close Keyholder "
+              "and copy \"%1\" over \"%2\"."_s.arg(native(backup), native(m_path))
+            : u"There is no backup beside it (\"%1\"): restore the vault from a copy of your own."_s.arg(
+                    native(backup));
+    return {damaged.message + u"\n\n"_s + advice, damaged.kind};
 }
 
 Result<QByteArray> VaultSession::plainBytes(const QByteArray &fileBytes) const
@@ -92,17 +100,20 @@ Result<QByteArray> VaultSession::plainBytes(const QByteArray &fileBytes) const
     return EncryptedFormat::open(fileBytes, *m_key);
 }
 
-Result<VaultFormat::Contents> VaultSession::readContents(QByteArray *fileBytes) const
+Result<VaultFormat::Contents> VaultSession::readContents(VaultFingerprint *fingerprint) const
 {
-    Result<QByteArray> bytes = readFile();
+    Result<QByteArray> bytes = VaultFile::read(m_path);
     if (!bytes)
-        return Error{bytes.error()};
+        return bytes.error();
     Result<QByteArray> plain = plainBytes(bytes.value());
     if (!plain)
-        return Error{plain.error(), plain.errorKind()};
-    if (fileBytes)
-        *fileBytes = std::move(bytes).value();
-    return parse(plain.value());
+        return plain.error();
+    if (fingerprint)
+        *fingerprint = VaultFingerprint::of(m_path, bytes.value());
+    Result<VaultFormat::Contents> contents = parseWithin<VaultFormat::Contents>(plain.value(), VaultFormat::parse);
+    Wipe::bytes(plain.value());
+    Wipe::bytes(bytes.value());
+    return contents;
 }
 
 QByteArray VaultSession::fileBytesFor(const QByteArray &plain) const
@@ -112,163 +123,219 @@ QByteArray VaultSession::fileBytesFor(const QByteArray &plain) const
 
 Result<void> VaultSession::open()
 {
-    if (Result<void> ensured = VaultFile::EnsureVaultFile(m_path); !ensured)
-        return ensured;
+    if (Result<void> nothingLost = checkNothingToRestore(); !nothingLost)
+        return nothingLost;
+    // Read-only, nothing may be written, not even an empty vault.
+    if (!isReadOnly()) {
+        if (Result<void> ensured = VaultFile::EnsureVaultFile(m_path); !ensured)
+            return ensured;
+    }
     // The entries are read at unlock, from the file as it is then.
     Result<QByteArray> bytes = VaultFile::readStart(m_path);
     if (!bytes)
-        return Error{bytes.error()};
+        return bytes.error();
     m_encrypted = EncryptedFormat::isEncrypted(bytes.value());
     if (m_encrypted) {
         // The password is checked by decrypting; the header must at least be ours.
         if (Result<EncryptedFormat::Header> header = EncryptedFormat::readHeader(bytes.value()); !header)
-            return Error{header.error(), header.errorKind()};
+            return header.error();
         return {};
     }
     m_storedPassword = VaultFormat::readMasterPassword(bytes.value());
+    Wipe::bytes(bytes.value());
     return {};
 }
 
-Result<bool> VaultSession::unlock(const QString &password)
+Result<VaultSession::Unlocking> VaultSession::prepareUnlock(const QString &password) const
 {
-    if (!m_encrypted && password != m_storedPassword)
-        return false;
-    Result<QByteArray> bytes = readFile();
+    Unlocking unlocking;
+    if (!m_encrypted && password != m_storedPassword) {
+        unlocking.wrongPassword = true;
+        return unlocking;
+    }
+    Result<QByteArray> bytes = VaultFile::read(m_path);
     if (!bytes)
-        return Error{bytes.error()};
-    if (m_encrypted) {
+        return bytes.error();
+    QByteArray plain = bytes.value();
+    if (EncryptedFormat::isEncrypted(bytes.value())) {
         Result<VaultKey> key = VaultKey::forFile(bytes.value(), password);
         if (!key)
-            return Error{key.error(), key.errorKind()};
-        m_key.emplace(std::move(key).value());
-    }
-    Result<QByteArray> plain = plainBytes(bytes.value());
-    if (!plain) {
-        m_key.reset();
-        if (plain.errorKind() == ErrorKind::DecryptionFailed)
-            return false;
-        return Error{plain.error(), plain.errorKind()};
+            return key.error();
+        Result<QByteArray> opened = EncryptedFormat::open(bytes.value(), key.value());
+        if (!opened && opened.errorKind() == ErrorKind::DecryptionFailed) {
+            unlocking.wrongPassword = true;
+            return unlocking;
+        }
+        if (!opened)
+            return opened.error();
+        unlocking.key.emplace(std::move(key).value());
+        plain = std::move(opened).value();
     }
     Result<VaultFormat::RowContents> contents =
-            parseWithin<VaultFormat::RowContents>(plain.value(), VaultFormat::parseRows);
+            parseWithin<VaultFormat::RowContents>(plain, VaultFormat::parseRows);
+    Wipe::bytes(plain);
     if (!contents)
-        return Error{contents.error()};
+        return contents.error();
+    unlocking.contents = std::move(contents).value();
+    unlocking.fingerprint = VaultFingerprint::of(m_path, bytes.value());
+    Wipe::bytes(bytes.value());
+    return unlocking;
+}
+
+Result<VaultSession::UnlockOutcome> VaultSession::finishUnlock(const QString &password,
+                                                               Result<Unlocking> prepared)
+{
+    if (!prepared && prepared.errorKind() == ErrorKind::DamagedFile)
+        return withRestoreAdvice(prepared.error());
+    if (!prepared)
+        return prepared.error();
+    Unlocking &unlocking = prepared.value();
+    if (unlocking.wrongPassword)
+        return UnlockOutcome::WrongPassword;
     // The file may have changed since its master line was read: it is the file that counts.
-    if (contents->MasterPassword != password) {
-        m_key.reset();
-        m_storedPassword = contents->MasterPassword;
-        return false;
+    if (unlocking.contents.MasterPassword != password) {
+        m_storedPassword = unlocking.contents.MasterPassword;
+        return UnlockOutcome::WrongPassword;
     }
+    m_encrypted = unlocking.key.has_value();
+    m_key = std::move(unlocking.key);
     m_masterPassword = password;
-    const int count = static_cast<int>(contents->Rows.size());
-    m_entries.appendRows(std::move(contents->Rows));
-    remember(bytes.value());
+    const int count = static_cast<int>(unlocking.contents.Rows.size());
+    m_entries.appendRows(std::move(unlocking.contents.Rows));
+    remember(unlocking.fingerprint);
     emit unlocked(count);
-    return true;
+    return UnlockOutcome::Unlocked;
+}
+
+Result<VaultSession::UnlockOutcome> VaultSession::unlock(const QString &password)
+{
+    return finishUnlock(password, prepareUnlock(password));
 }
 
 Result<void> VaultSession::createMasterPassword(const QString &password)
 {
-    Result<QByteArray> existing = readFile();
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable;
+    Result<QByteArray> existing = VaultFile::read(m_path);
     if (!existing)
-        return Error{existing.error()};
-    // Entry lines of a vault that never had a master password are kept.
-    const QByteArray bytes = VaultFormat::withFirstMasterPassword(existing.value(), password);
-    if (Result<void> written = VaultFile::write(m_path, bytes, VaultFile::Backup::KeepPrevious); !written)
+        return existing.error();
+    // Entry lines of a vault that never had a master password are kept. Such a
+    // vault never becomes the backup: it would take the place of a real one.
+    QByteArray bytes = VaultFormat::withFirstMasterPassword(existing.value(), password);
+    if (Result<void> written = VaultFile::write(m_path, bytes); !written)
         return written;
     m_storedPassword = m_masterPassword = password;
     m_entries.appendRows(VaultFormat::parseRows(bytes).Rows);
-    remember(bytes);
+    remember(VaultFingerprint::of(m_path, bytes));
+    Wipe::bytes(bytes);
     emit masterPasswordCreated();
     return {};
 }
 
 Result<VaultSession::SaveStatus> VaultSession::add(const VaultEntry &entry)
 {
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable.error();
     m_entries.add(entry);
-    return record({Change::Add, {}, entry});
+    m_pending.added(entry);
+    return save();
 }
 
 Result<VaultSession::SaveStatus> VaultSession::addAll(std::vector<VaultEntry> entries)
 {
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable.error();
     for (const VaultEntry &entry : entries)
-        m_pending.push_back({Change::Add, {}, entry});
+        m_pending.added(entry);
     m_entries.append(std::move(entries));
     return save();
 }
 
 Result<VaultSession::SaveStatus> VaultSession::replace(int row, const VaultEntry &entry)
 {
-    const VaultEntry before = m_entries.entry(row);
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable.error();
+    m_pending.edited(m_entries.entry(row), entry);
     m_entries.replace(row, entry);
-    return record({Change::Edit, before, entry});
+    return save();
 }
 
 Result<VaultSession::SaveStatus> VaultSession::remove(int row)
 {
-    const VaultEntry before = m_entries.entry(row);
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable.error();
+    m_pending.deleted(m_entries.entry(row));
     m_entries.remove(row);
-    return record({Change::Delete, before, {}});
-}
-
-Result<VaultSession::SaveStatus> VaultSession::record(Change change)
-{
-    m_pending.push_back(std::move(change));
     return save();
 }
 
 Result<VaultSession::SaveStatus> VaultSession::save()
 {
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable.error();
     m_conflictReason.clear();
-    if (changedOnDisk()) {
-        Result<VaultFormat::Contents> disk = readContents();
-        if (!disk)
-            m_conflictReason = u"it can no longer be read. "_s + disk.error();
-        else if (disk->MasterPassword != m_masterPassword)
-            m_conflictReason = u"its master password was changed."_s;
-        else if (!applyPending(disk->Entries))
-            m_conflictReason = u"an entry changed here was changed or deleted there."_s;
-        if (!m_conflictReason.isEmpty())
-            return SaveStatus::Conflict;
-        m_entries.resetEntries(std::move(disk->Entries));
+    m_disputes.clear();
+    if (changedOnDisk() || m_pending.hasDisputes())
+        return saveMerging();
+    if (Result<void> written = write(); !written)
+        return written.error();
+    return SaveStatus::Saved;
+}
+
+// The file's entries come first, so the list shows them before anything is
+// asked; the changes made here go on top.
+Result<VaultSession::SaveStatus> VaultSession::saveMerging()
+{
+    VaultFingerprint seen;
+    Result<VaultFormat::Contents> disk = readContents(&seen);
+    if (!disk) {
+        m_conflictReason = u"it can no longer be read. "_s + disk.message();
+        return SaveStatus::Conflict;
+    }
+    if (disk->MasterPassword != m_masterPassword) {
+        m_conflictReason = u"its master password was changed."_s;
+        return SaveStatus::Conflict;
+    }
+    PendingChanges::Merge merge = m_pending.mergeInto(std::move(disk->Entries), m_entries);
+    m_entries.resetEntries(std::move(merge.entries));
+    remember(seen);
+    if (!merge.disputes.empty()) {
+        m_disputes = std::move(merge.disputes);
+        return SaveStatus::Disputed;
     }
     if (Result<void> written = write(); !written)
-        return Error{written.error()};
+        return written.error();
     return SaveStatus::Saved;
+}
+
+Result<VaultSession::SaveStatus> VaultSession::resolveDisputes(Resolution resolution)
+{
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable.error();
+    m_pending.resolve(resolution);
+    m_disputes.clear();
+    return saveMerging();
 }
 
 Result<void> VaultSession::saveOverwriting()
 {
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable;
     return write();
 }
 
-Result<void> VaultSession::write()
+Result<void> VaultSession::write(VaultFile::Backup backup)
 {
-    const QByteArray bytes = fileBytesFor(VaultFormat::serialize(m_masterPassword, m_entries.rows()));
-    if (Result<void> written = VaultFile::write(m_path, bytes, VaultFile::Backup::KeepPrevious); !written)
-        return written;
-    m_pending.clear();
-    remember(bytes);
-    return {};
-}
-
-// Edits and deletions find their entry by its three old texts.
-bool VaultSession::applyPending(std::vector<VaultEntry> &entries) const
-{
-    for (const Change &change : m_pending) {
-        if (change.kind == Change::Add) {
-            entries.push_back(change.after);
-            continue;
-        }
-        const auto it = std::find(entries.begin(), entries.end(), change.before);
-        if (it == entries.end())
-            return false;
-        if (change.kind == Change::Edit)
-            *it = change.after;
-        else
-            entries.erase(it);
+    QByteArray plain = VaultFormat::serialize(m_masterPassword, m_entries.rows());
+    QByteArray bytes = fileBytesFor(plain);
+    Wipe::bytes(plain);
+    Result<void> written = VaultFile::write(m_path, bytes, backup);
+    if (written) {
+        m_pending.clear();
+        remember(VaultFingerprint::of(m_path, bytes));
     }
-    return true;
+    Wipe::bytes(bytes);
+    return written;
 }
 
 // Only another vault file can hold changes to keep: a file that is gone is
@@ -282,74 +349,116 @@ Result<bool> VaultSession::reloadIfChangedOutside()
 {
     if (m_masterPassword.isEmpty() || hasUnsavedChanges() || !changedOnDisk())
         return false;
-    QByteArray fileBytes;
-    Result<VaultFormat::Contents> disk = readContents(&fileBytes);
+    VaultFingerprint seen;
+    Result<VaultFormat::Contents> disk = readContents(&seen);
     if (!disk)
-        return Error{disk.error(), disk.errorKind()};
+        return disk.error();
     // A new master password is for the next start; the next save asks first.
     if (disk->MasterPassword != m_masterPassword)
         return false;
     m_entries.resetEntries(std::move(disk->Entries));
-    remember(fileBytes);
+    remember(seen);
     return true;
 }
 
 Result<void> VaultSession::encrypt(EncryptedFormat::KdfLimits limits)
 {
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable;
     Result<VaultKey> key = VaultKey::createNew(m_masterPassword, limits);
     if (!key)
-        return Error{key.error()};
+        return key.error();
     std::optional<VaultKey> previous = std::exchange(m_key, std::move(key).value());
-    if (Result<void> written = saveOverwriting(); !written) {
+    if (Result<void> written = write(VaultFile::Backup::None); !written) {
         m_key = std::move(previous);
         return written;
     }
     m_encrypted = true;
-    return sealBackup();
+    return convertBackup(previous);
 }
 
 Result<void> VaultSession::decrypt()
 {
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable;
     std::optional<VaultKey> previous = std::exchange(m_key, std::nullopt);
-    if (Result<void> written = saveOverwriting(); !written) {
+    if (Result<void> written = write(VaultFile::Backup::None); !written) {
         m_key = std::move(previous);
         return written;
     }
     m_encrypted = false;
-    return {};
+    return convertBackup(previous);
 }
 
-// The backup holds the file as it was before: scrambled, it would keep every secret readable.
-Result<void> VaultSession::sealBackup()
+// The backup is the previous version, possibly under an older master password:
+// it is sealed with a key of its own password, and opened with the key it was sealed with.
+Result<void> VaultSession::convertBackup(const std::optional<VaultKey> &previousKey)
 {
     const QString backup = VaultFile::backupPathOf(m_path);
     if (!QFileInfo(backup).isFile())
         return {};
     Result<QByteArray> bytes = VaultFile::read(backup);
     if (!bytes)
-        return Error{bytes.error()};
-    if (EncryptedFormat::isEncrypted(bytes.value()))
+        return bytes.error();
+    if (EncryptedFormat::isEncrypted(bytes.value()) == m_key.has_value())
         return {};
-    return VaultFile::write(backup, EncryptedFormat::seal(bytes.value(), *m_key));
+    QByteArray converted;
+    if (m_key) {
+        const QString itsPassword = VaultFormat::readMasterPassword(bytes.value());
+        if (itsPassword == m_masterPassword) {
+            converted = EncryptedFormat::seal(bytes.value(), *m_key);
+        } else {
+            Result<VaultKey> itsKey = VaultKey::createNew(itsPassword, m_key->limits());
+            if (!itsKey)
+                return itsKey.error();
+            converted = EncryptedFormat::seal(bytes.value(), itsKey.value());
+        }
+    } else {
+        Result<QByteArray> opened = previousKey ? EncryptedFormat::open(bytes.value(), *previousKey)
+                                                : Result<QByteArray>(Error{});
+        if (!opened) {
+            Result<VaultKey> itsKey = VaultKey::forFile(bytes.value(), m_masterPassword);
+            opened = itsKey ? EncryptedFormat::open(bytes.value(), itsKey.value()) : Result<QByteArray>(itsKey.error());
+        }
+        // Sealed under another password it stays as it is: encrypted, it gives nothing away.
+        if (!opened)
+            return {};
+        converted = std::move(opened).value();
+    }
+    Wipe::bytes(bytes.value());
+    Result<void> written = VaultFile::write(backup, converted);
+    Wipe::bytes(converted);
+    if (!written)
+        return Error{u"The vault was converted, but its backup \"%1\" could not be: %2"_s.arg(
+                native(backup), written.message())};
+    return {};
 }
 
-void VaultSession::remember(const QByteArray &fileBytes)
+void VaultSession::remember(const VaultFingerprint &fingerprint)
 {
-    m_fingerprint = VaultFingerprint::of(m_path, fileBytes);
+    m_fingerprint = fingerprint;
     watchFile();
 }
 
-// A file replaced by a rename drops out of the watch; it is watched again each time.
+// Every save, ours or another program's, puts a new file in place by a rename,
+// which a watch on the old file does not see (the old file lives on as the
+// backup): the folder is watched too, and the file's watch is made anew on the
+// file there now.
 void VaultSession::watchFile()
 {
-    if (!m_watcher.files().contains(m_path))
-        m_watcher.addPath(m_path);
+    m_watcher.removePath(m_path);
+    m_watcher.addPath(m_path);
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!m_watcher.directories().contains(folder))
+        m_watcher.addPath(folder);
 }
 
 // Every save of our own is reported too; those match by size and time, and
 // are not read back. A change that keeps both is caught before the next save.
 void VaultSession::onFileEvent()
 {
+    if (m_masterPassword.isEmpty())
+        return;
     watchFile();
     if (QFileInfo(m_path).isFile() && !m_fingerprint.sizeAndTimeMatchFileAt(m_path))
         emit changedOutside();

@@ -1,25 +1,26 @@
 #pragma once
 
 #include "EntryListModel.h"
+#include "PendingChanges.h"
 #include "Result.h"
 #include "VaultEntry.h"
+#include "VaultFile.h"
 #include "VaultFingerprint.h"
 #include "VaultFormat.h"
 #include "VaultKey.h"
+#include "VaultLock.h"
 
 #include <QFileSystemWatcher>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
 // One open vault: its file, its lock, its master password and its entries in
 // display order. Every change is saved at once; a change that could not be
 // saved stays in the list and is written by the next save. A file changed by
-// another program is read again and the changes made here are applied on top.
+// another program is read again and the changes made here are put on top.
 class VaultSession : public QObject
 {
     Q_OBJECT
@@ -27,33 +28,60 @@ class VaultSession : public QObject
 public:
     enum class SaveStatus {
         Saved,
-        // The file changed outside and the changes made here cannot be put on top
-        // of it; conflictReason() says why. Nothing was written.
+        // The file changed outside and cannot be read or has another master
+        // password; conflictReason() says why. Nothing was written.
         Conflict,
+        // The file changed outside: its entries are in the list now, but some
+        // were changed both there and here; disputes() names them. Nothing was
+        // written until resolveDisputes().
+        Disputed,
+    };
+    enum class UnlockOutcome { Unlocked, WrongPassword };
+    using Dispute = PendingChanges::Dispute;
+    using Resolution = PendingChanges::Resolution;
+
+    // What unlocking takes from the file. Made by prepareUnlock, which an
+    // encrypted vault runs off the window thread: deriving its key takes a while.
+    struct Unlocking
+    {
+        std::optional<VaultKey> key;
+        VaultFormat::RowContents contents;
+        VaultFingerprint fingerprint;
+        bool wrongPassword = false;
     };
 
-    explicit VaultSession(QString vaultPath, QObject *parent = nullptr);
+    // Every name of the vault (a link, a relative path) is taken to the real file.
+    explicit VaultSession(const QString &vaultPath, QObject *parent = nullptr);
     ~VaultSession() override;
 
     const QString &path() const { return m_path; }
 
     // Held until the session ends, so one vault is open in one program at a time.
-    Result<void> acquireLock();
-    bool holdsLock() const;
-    // After acquireLock failed: true when another program holds the vault.
-    bool isOpenElsewhere() const { return m_openElsewhere; }
-    void releaseLock();
+    VaultLock::Status acquireLock() { return m_lock.acquire(); }
+    const VaultLock &lock() const { return m_lock; }
+    Result<void> takeOverLock() { return m_lock.takeOver(); }
+    void releaseLock() { m_lock.release(); }
+    bool holdsLock() const { return m_lock.isHeld(); }
 
+    // Without the lock the vault can still be read; every change is refused, with the reason.
+    void openReadOnly(const QString &reason);
+    bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
+    const QString &readOnlyReason() const { return m_readOnlyReason; }
+
+    // A new vault is started only where none was before: not where data.enc is
+    // gone or empty while its backup holds a vault.
+    Result<void> checkNothingToRestore() const;
     // Makes sure the file exists (an empty vault is created) and reads its master line.
     Result<void> open();
     bool needsNewMasterPassword() const { return !m_encrypted && m_storedPassword.isEmpty(); }
-    // An encrypted file is opened with a key derived from the password, which takes a moment.
     bool isEncrypted() const { return m_encrypted; }
-    // Read from the file's master line by open().
-    const QString &StoredPassword() const { return m_storedPassword; }
-    // False for a wrong password (for an encrypted file: it does not decrypt);
-    // the entries are loaded once it is right.
-    Result<bool> unlock(const QString &password);
+
+    // Reads the file and opens it with the password; touches nothing of the session.
+    Result<Unlocking> prepareUnlock(const QString &password) const;
+    // Takes the entries in when the password was right. The file is what counts:
+    // a master password changed since open() is the one asked for.
+    Result<UnlockOutcome> finishUnlock(const QString &password, Result<Unlocking> prepared);
+    Result<UnlockOutcome> unlock(const QString &password);
     // First use: writes the new master password, keeping entry lines already there.
     Result<void> createMasterPassword(const QString &password);
     // Empty until a password is accepted; written as the master line by every save.
@@ -70,13 +98,17 @@ public:
     Result<SaveStatus> remove(int row);
     // Writes the changes not saved yet, merged with the file when it changed outside.
     Result<SaveStatus> save();
+    const std::vector<Dispute> &disputes() const { return m_disputes; }
+    // Settles every dispute the same way, then saves.
+    Result<SaveStatus> resolveDisputes(Resolution resolution);
     // After a conflict: writes the list as it is shown, over the changed file.
     Result<void> saveOverwriting();
-    bool hasUnsavedChanges() const { return !m_pending.empty(); }
+    bool hasUnsavedChanges() const { return !m_pending.isEmpty(); }
     const QString &conflictReason() const { return m_conflictReason; }
 
-    // Rewrites the unlocked vault in the other format, through the same safe write.
-    // Encrypting also seals a scrambled backup, which would otherwise give the secrets away.
+    // Rewrites the unlocked vault in the other format, through the same safe
+    // write. The backup is converted as it is, so it keeps the previous version;
+    // encrypting seals it, since scrambled it would give the secrets away.
     Result<void> encrypt(EncryptedFormat::KdfLimits limits);
     Result<void> decrypt();
 
@@ -93,37 +125,32 @@ signals:
     void changedOutside();
 
 private:
-    struct Change {
-        enum Kind { Add, Edit, Delete } kind;
-        VaultEntry before;
-        VaultEntry after;
-    };
-
-    Result<QByteArray> readFile() const;
+    Result<void> checkWritable() const;
     // The bytes of the scrambled format, whichever format the file has.
     Result<QByteArray> plainBytes(const QByteArray &fileBytes) const;
-    // The entries in the file now; fileBytes gets the bytes they were read from.
-    Result<VaultFormat::Contents> readContents(QByteArray *fileBytes = nullptr) const;
+    // The entries in the file now; fingerprint gets the file's.
+    Result<VaultFormat::Contents> readContents(VaultFingerprint *fingerprint = nullptr) const;
     QByteArray fileBytesFor(const QByteArray &plain) const;
-    Result<void> sealBackup();
-    Result<SaveStatus> record(Change change);
+    Error withRestoreAdvice(const Error &damaged) const;
+    Result<void> convertBackup(const std::optional<VaultKey> &from);
+    Result<SaveStatus> saveMerging();
     // The list as it is shown, in the file's format.
-    Result<void> write();
+    Result<void> write(VaultFile::Backup backup = VaultFile::Backup::KeepPrevious);
     bool changedOnDisk() const;
-    bool applyPending(std::vector<VaultEntry> &entries) const;
-    void remember(const QByteArray &fileBytes);
+    void remember(const VaultFingerprint &fingerprint);
     void watchFile();
     void onFileEvent();
 
     QString m_path;
-    std::unique_ptr<QLockFile> m_lock;
-    bool m_openElsewhere = false;
+    VaultLock m_lock;
+    QString m_readOnlyReason;
     QString m_storedPassword;
     bool m_encrypted = false;
     std::optional<VaultKey> m_key;
     QString m_masterPassword;
     EntryListModel m_entries;
-    std::vector<Change> m_pending;
+    PendingChanges m_pending;
+    std::vector<Dispute> m_disputes;
     QString m_conflictReason;
     VaultFingerprint m_fingerprint;
     QFileSystemWatcher m_watcher;

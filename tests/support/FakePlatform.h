@@ -34,6 +34,7 @@ public:
     std::map<QString, QString> settings; // "application/section/key" -> value
     QDateTime clock{QDate(2026, 12, 8), QTime(14, 5, 9)};
     int endProgramCalls = 0;
+    int exitStatus = -1; // as the last endProgram gave it
     QString folder;
     platform::VersionInfo version{QStringLiteral("Keyholder"), QStringLiteral("Keyholder Works"),
                                   QStringLiteral("www.keyholder.example"), 1, 0, 0};
@@ -55,7 +56,11 @@ public:
                       const QString &value) override;
     QDateTime now() const override { return clock; }
     bool webViewsAllowed() const override { return webViewsMayRun; }
-    void endProgram() override { ++endProgramCalls; }
+    void endProgram(int status) override
+    {
+        ++endProgramCalls;
+        exitStatus = status;
+    }
     QString applicationFolder() const override { return folder; }
     platform::VersionInfo versionInfo() const override { return version; }
 

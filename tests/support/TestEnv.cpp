@@ -90,7 +90,7 @@ Form1 *TestEnv::startUnlocked(const QString &masterPassword)
     if (ctx().vault.FirstUse)
         typeInto(dialog->txtPass2, masterPassword);
     dialog->cmdOK->click();
-    settle();
+    waitForPasswordCheck(*this);
     return main;
 }
 
@@ -103,6 +103,15 @@ void TestEnv::settle()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+void TestEnv::waitForPasswordCheck(TestEnv &env)
+{
+    QTest::qWaitFor([&env] {
+        const frmPass *dialog = env.ctx().windows.Find<frmPass>();
+        return !dialog || !dialog->isCheckingPassword();
+    }, 30000);
+    settle();
 }
 
 QStringList TestEnv::windowNames()

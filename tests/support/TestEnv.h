@@ -43,4 +43,7 @@ public:
     static void keepWebViewsOffline();
     // Lets deferred deletions and queued events run.
     static void settle();
+    // Until the password dialog has checked what was typed (an encrypted vault's
+    // key is derived off the window thread).
+    static void waitForPasswordCheck(TestEnv &env);
 };

@@ -12,6 +12,8 @@
 using namespace Qt::StringLiterals;
 using namespace EncryptedFormat;
 
+Q_DECLARE_METATYPE(ErrorKind)
+
 namespace {
 
 // Small limits keep the tests fast; the reader accepts them as it accepts the calibrated ones.
@@ -25,7 +27,7 @@ VaultKey newKey(const QString &password = Master)
 {
     Result<VaultKey> key = VaultKey::createNew(password, TestLimits);
     if (!key)
-        qFatal("no key: %s", qPrintable(key.error()));
+        qFatal("no key: %s", qPrintable(key.message()));
     return std::move(key).value();
 }
 
@@ -50,7 +52,7 @@ template <class T>
 const char *whyNot(const Result<T> &result)
 {
     static QByteArray why;
-    why = result ? QByteArray() : result.error().toUtf8();
+    why = result ? QByteArray() : result.message().toUtf8();
     return why.constData();
 }
 
@@ -73,6 +75,9 @@ private slots:
     void wrongPassword();
     void tamperedByte_data();
     void tamperedByte();
+    void wrongPasswordIsToldFromDamage_data();
+    void wrongPasswordIsToldFromDamage();
+    void versionOneFileStillOpens();
     void damagedHeader_data();
     void damagedHeader();
     void freshNoncePerSeal();
@@ -153,6 +158,47 @@ void tst_EncryptedFormat::tamperedByte()
     }
 }
 
+void tst_EncryptedFormat::wrongPasswordIsToldFromDamage_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<ErrorKind>("refusal");
+    QTest::newRow("wrong password, whole file") << u"wrong"_s << false << ErrorKind::DecryptionFailed;
+    QTest::newRow("wrong password, damaged file") << u"wrong"_s << true << ErrorKind::DecryptionFailed;
+    QTest::newRow("right password, damaged file") << Master << true << ErrorKind::DamagedFile;
+}
+
+void tst_EncryptedFormat::wrongPasswordIsToldFromDamage()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, damaged);
+    QFETCH(ErrorKind, refusal);
+    QByteArray file = seal(sampleVault(), newKey());
+    QCOMPARE(quint8(file[VersionAt]), Version);
+    if (damaged)
+        file[HeaderSize + 5] = char(file[HeaderSize + 5] ^ 0x20);
+    QCOMPARE(::refusal(file, password), refusal);
+}
+
+// Written before the key check was added: it opens as before, and a wrong
+// password and a changed byte still look alike.
+void tst_EncryptedFormat::versionOneFileStillOpens()
+{
+    QFile fixture(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/version1.enc"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    const QByteArray file = fixture.readAll();
+    QCOMPARE(quint8(file[VersionAt]), VersionWithoutKeyCheck);
+    const QString password = u"abcd"_s;
+    Result<VaultKey> key = VaultKey::forFile(file, password);
+    QVERIFY2(key, whyNot(key));
+    QCOMPARE(open(file, key.value()).value(),
+             VaultFormat::serialize(password, {{u"anna"_s, u"secret"_s, u"www.example.com"_s}}));
+    QCOMPARE(::refusal(file, u"abce"_s), ErrorKind::DecryptionFailed);
+    QByteArray changed = file;
+    changed[HeaderSizeWithoutKeyCheck + 3] = char(changed[HeaderSizeWithoutKeyCheck + 3] ^ 0x01);
+    QCOMPARE(::refusal(changed, password), ErrorKind::DecryptionFailed);
+}
+
 void tst_EncryptedFormat::damagedHeader_data()
 {
     const QByteArray file = seal(sampleVault(), newKey());
@@ -163,7 +209,8 @@ void tst_EncryptedFormat::damagedHeader_data()
     QTest::newRow("header cut short") << file.first(HeaderSize - 1);
     QTest::newRow("no room for the tag") << file.first(HeaderSize + TagSize - 1);
     QTest::newRow("other magic") << QByteArray(file).replace(1, 3, "KHX");
-    QTest::newRow("version 2") << QByteArray(file).replace(VersionAt, 1, "\x02");
+    QTest::newRow("version 3") << QByteArray(file).replace(VersionAt, 1, "\x03");
+    QTest::newRow("version 2 cut to a version 1 header") << file.first(HeaderSizeWithoutKeyCheck + TagSize);
     QTest::newRow("version 0") << QByteArray(file).replace(VersionAt, 1, QByteArray(1, '\0'));
     QTest::newRow("unknown kdf") << QByteArray(file).replace(KdfAt, 1, "\x07");
     QTest::newRow("no passes") << withUInt64(file, OpsAt, 0);
@@ -182,8 +229,8 @@ void tst_EncryptedFormat::damagedHeader()
     const Result<QByteArray> opened = open(bytes, newKey());
     QVERIFY(!opened);
     QCOMPARE(opened.errorKind(), ErrorKind::DamagedFile);
-    QVERIFY2(opened.error().startsWith(u"The vault file is damaged or was written by a newer program: "_s),
-             qPrintable(opened.error()));
+    QVERIFY2(opened.message().startsWith(u"The vault file is damaged or was written by a newer program: "_s),
+             qPrintable(opened.message()));
 }
 
 void tst_EncryptedFormat::freshNoncePerSeal()

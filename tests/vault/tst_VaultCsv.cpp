@@ -33,7 +33,7 @@ QString describe(const std::vector<VaultEntry> &entries)
 // The message for a check that failed; empty for a result that holds its value.
 QString errorOf(const Result<VaultCsv::Import> &result)
 {
-    return result.ok() ? QString() : result.error();
+    return result.ok() ? QString() : result.message();
 }
 
 } // namespace
@@ -158,7 +158,7 @@ void tst_VaultCsv::refusesFile()
 
     const Result<VaultCsv::Import> import = VaultCsv::importCsv(csv, asked);
     QVERIFY(!import.ok());
-    QVERIFY2(import.error().startsWith(error), qPrintable(errorOf(import)));
+    QVERIFY2(import.message().startsWith(error), qPrintable(errorOf(import)));
 }
 
 void tst_VaultCsv::exportIsRfc4180WithOurHeader()

@@ -56,7 +56,7 @@ void verifyError(const QString &error, const QString &path, int systemError)
 // The outcome as a flag and the error text, as the checks below read it.
 bool outcome(const Result<void> &result, QString *error)
 {
-    *error = result.ok() ? QString() : result.error();
+    *error = result.ok() ? QString() : result.message();
     return result.ok();
 }
 
@@ -86,6 +86,7 @@ private slots:
     void writeUnderRegularFileFails();
     void writeIntoReadOnlyFolderKeepsOldFile();
     void writeCutShortKeepsOldFile();
+    void writeLargerThanTheReaderTakesIsRefused();
 
     void ensureCreatesEmptyVault();
     void ensureLeavesExistingFileAlone_data();
@@ -125,7 +126,7 @@ void tst_VaultFile::readMissingFileFails()
 
     const Result<QByteArray> result = VaultFile::read(path);
     QVERIFY(!result.ok());
-    verifyError(result.error(), path, ENOENT);
+    verifyError(result.message(), path, ENOENT);
 }
 
 void tst_VaultFile::writeCreatesOwnerOnlyFile()
@@ -205,6 +206,19 @@ void tst_VaultFile::writeCutShortKeepsOldFile()
 #else
     QSKIP("Needs a per-process file size limit");
 #endif
+}
+
+void tst_VaultFile::writeLargerThanTheReaderTakesIsRefused()
+{
+    const QString path = pathOf(u"data.enc"_s);
+    createFile(path, OldContents);
+    const QByteArray tooLarge(VaultFile::MaximumSize + 1, Qt::Uninitialized);
+    QString error;
+
+    QVERIFY(!write(path, tooLarge, &error));
+    QVERIFY2(error.contains(u"larger than the 256 MiB"_s), qPrintable(error));
+    QCOMPARE(contentsOf(path), OldContents);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"data.enc"_s});
 }
 
 void tst_VaultFile::ensureCreatesEmptyVault()

@@ -8,14 +8,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
-enum class Folder { WritableEmpty, ReadOnlyHoldingVault, Unwritable };
+enum class Folder { WritableEmpty, ReadOnlyHoldingVault, Unwritable, InstalledWritable, OtherUsersVault };
 enum class Expect { BesideProgram, UserData, Override };
 
 QByteArray why(const Result<QString> &result)
 {
-    return result.ok() ? QByteArray() : result.error().toUtf8();
+    return result.ok() ? QByteArray() : result.message().toUtf8();
 }
 
 // Even root cannot create files in /proc, so the rule is tried for real there.
@@ -43,6 +47,12 @@ void tst_VaultLocation::resolve_data()
     QTest::newRow("program folder holds a vault") << Folder::ReadOnlyHoldingVault << QString()
                                                   << Expect::BesideProgram;
     QTest::newRow("installed program") << Folder::Unwritable << QString() << Expect::UserData;
+    QTest::newRow("installed program, run by root") << Folder::InstalledWritable << QString() << Expect::UserData;
+#ifdef Q_OS_UNIX
+    if (geteuid() == 0)
+        QTest::newRow("another user's vault beside the program")
+            << Folder::OtherUsersVault << QString() << Expect::UserData;
+#endif
     QTest::newRow("--vault beats a writable folder")
         << Folder::WritableEmpty << QStringLiteral("other.enc") << Expect::Override;
     QTest::newRow("--vault beats the data folder")
@@ -63,7 +73,20 @@ void tst_VaultLocation::resolve()
     });
 
     QString programFolder = program.path();
-    if (folder == Folder::Unwritable) {
+    if (folder == Folder::InstalledWritable) {
+        programFolder = program.filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(programFolder));
+        const QString data = VaultLocation::installedDataFolder(programFolder);
+        QVERIFY(QDir().mkpath(data));
+        QFile help(data + QStringLiteral("/Help.rtf"));
+        QVERIFY(help.open(QIODevice::WriteOnly));
+    } else if (folder == Folder::OtherUsersVault) {
+#ifdef Q_OS_UNIX
+        const QByteArray vault = QFile::encodeName(program.filePath(QStringLiteral("data.enc")));
+        QFile(QString::fromLocal8Bit(vault)).open(QIODevice::WriteOnly);
+        QCOMPARE(chown(vault.constData(), 4321, 4321), 0);
+#endif
+    } else if (folder == Folder::Unwritable) {
         programFolder = UnwritableFolder;
     } else if (folder == Folder::ReadOnlyHoldingVault) {
         QFile vault(program.filePath(QStringLiteral("data.enc")));

@@ -1,17 +1,23 @@
 // The open vault, without a window: the lock, changes made by another program,
 // backups, and files that are not vaults. Checked on the bytes on disk.
+#include "FileSizeLimit.h"
 #include "vault/EncryptedFormat.h"
 #include "vault/VaultFile.h"
+#include "vault/VaultKey.h"
 #include "vault/VaultFormat.h"
 #include "vault/VaultSession.h"
+#include "VaultFiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -20,8 +26,14 @@
 using namespace Qt::StringLiterals;
 using Entries = std::vector<VaultEntry>;
 using SaveStatus = VaultSession::SaveStatus;
+using Unlock = VaultSession::UnlockOutcome;
+using VaultFiles::contentsOf;
+using VaultFiles::rewriteOutside;
+using VaultFiles::writeFile;
+using VaultFiles::writeLockOf;
 
 Q_DECLARE_METATYPE(Entries)
+Q_DECLARE_METATYPE(VaultSession::Resolution)
 
 namespace {
 
@@ -30,32 +42,14 @@ const VaultEntry Anna{u"anna"_s, u"secret"_s, u"www.example.com"_s};
 const VaultEntry Bob{u"bob"_s, u"pw"_s, QString()};
 const VaultEntry Carl{u"carl"_s, u"c4rl"_s, u"mail.example"_s};
 const VaultEntry Dora{u"dora"_s, u"d0ra"_s, u"d.example"_s};
+const VaultEntry Eve{u"eve"_s, u"3ve"_s, u"e.example"_s};
+// Bob as changed here, and as another program changed him meanwhile.
+const VaultEntry Bobby{u"bobby"_s, u"pw"_s, QString()};
+const VaultEntry BobThere{u"bob"_s, u"new pw"_s, QString()};
 
 QByteArray vaultOf(const Entries &entries, const QString &master = Master)
 {
-    return VaultFormat::serialize(master, entries);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-// The vault as another program leaves it: other bytes, another time.
-void rewriteOutside(const QString &path, const QByteArray &bytes)
-{
-    writeFile(path, bytes);
-    QFile file(path);
-    file.open(QIODevice::ReadWrite);
-    file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    return VaultFiles::vaultOf(entries, master);
 }
 
 // Fast to derive: the tests are about the file, not the key's strength.
@@ -65,7 +59,8 @@ struct OpenVault
 {
     explicit OpenVault(const QString &path) : session(path)
     {
-        if (!session.acquireLock() || !session.open() || !session.unlock(Master).value())
+        if (session.acquireLock() != VaultLock::Status::Taken || !session.open()
+            || session.unlock(Master).value() != Unlock::Unlocked)
             qFatal("cannot open the test vault");
     }
     VaultSession session;
@@ -88,24 +83,28 @@ private slots:
     {
         writeFile(m_path, vaultOf({Anna}));
         VaultSession first(m_path);
-        QVERIFY(first.acquireLock());
+        QCOMPARE(first.acquireLock(), VaultLock::Status::Taken);
         VaultSession second(m_path);
-        const Result<void> refused = second.acquireLock();
-        QVERIFY(!refused);
-        QVERIFY(second.isOpenElsewhere());
-        QCOMPARE(refused.error(), u"Keyholder is already open with this vault: "_s + QDir::toNativeSeparators(m_path));
+        QCOMPARE(second.acquireLock(), VaultLock::Status::HeldByRunningProgram);
+        QCOMPARE(second.lock().owner().pid, QCoreApplication::applicationPid());
         first.releaseLock();
-        QVERIFY(second.acquireLock());
+        QCOMPARE(second.acquireLock(), VaultLock::Status::Taken);
     }
 
     void lockLeftByACrashIsTakenOver()
     {
         QProcess crashing;
         crashing.start(QCoreApplication::applicationFilePath(), {u"--crash-holding-lock"_s, m_path + u".lock"_s});
+        QVERIFY(crashing.waitForStarted());
+        const qint64 crashedPid = crashing.processId();
         QVERIFY(crashing.waitForFinished());
         QVERIFY2(QFile::exists(m_path + u".lock"_s), "the crashed program left no lock behind");
+        // Taken, but the user hears who left it before going on.
         VaultSession session(m_path);
-        QVERIFY(session.acquireLock());
+        QCOMPARE(session.acquireLock(), VaultLock::Status::HeldElsewhere);
+        QCOMPARE(session.lock().owner().pid, crashedPid);
+        QVERIFY(session.takeOverLock());
+        QVERIFY(session.holdsLock());
     }
 
     void changesFromOutsideAreKeptUnderTheUsersChange_data()
@@ -129,34 +128,24 @@ private slots:
         const Result<SaveStatus> saved = change == u"add"_s ? session.add(Dora)
                 : change == u"edit"_s                      ? session.replace(1, Dora)
                                                            : session.remove(0);
-        QVERIFY2(saved, qPrintable(saved.error()));
+        QVERIFY2(saved, qPrintable(saved.message()));
         QCOMPARE(saved.value(), SaveStatus::Saved);
         QCOMPARE(contentsOf(m_path), vaultOf(expected));
         QCOMPARE(session.entries().entries(), expected);
         QVERIFY(!session.hasUnsavedChanges());
     }
 
-    void changesThatCannotBeMergedAreLeftToTheUser_data()
+    void newMasterPasswordThereIsLeftToTheUser()
     {
-        QTest::addColumn<QByteArray>("outside");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("new master password") << vaultOf({Anna, Bob}, u"other"_s) << u"master password"_s;
-        QTest::newRow("edited entry deleted there") << vaultOf({Bob}) << u"changed or deleted"_s;
-        QTest::newRow("edited entry changed there") << vaultOf({Carl, Bob}) << u"changed or deleted"_s;
-    }
-
-    void changesThatCannotBeMergedAreLeftToTheUser()
-    {
-        QFETCH(QByteArray, outside);
-        QFETCH(QString, reason);
         writeFile(m_path, vaultOf({Anna, Bob}));
         OpenVault vault(m_path);
+        const QByteArray outside = vaultOf({Anna, Bob}, u"other"_s);
         rewriteOutside(m_path, outside);
 
         const Result<SaveStatus> saved = vault.session.replace(0, Dora);
         QVERIFY(saved);
         QCOMPARE(saved.value(), SaveStatus::Conflict);
-        QVERIFY2(vault.session.conflictReason().contains(reason), qPrintable(vault.session.conflictReason()));
+        QVERIFY2(vault.session.conflictReason().contains(u"master password"_s), qPrintable(vault.session.conflictReason()));
         QCOMPARE(contentsOf(m_path), outside);
         QVERIFY(vault.session.hasUnsavedChanges());
 
@@ -166,14 +155,288 @@ private slots:
         QVERIFY(!vault.session.hasUnsavedChanges());
     }
 
+    void changedOnBothSidesIsAskedAboutOnceTheFileIsShown_data()
+    {
+        QTest::addColumn<Entries>("outside");
+        QTest::addColumn<bool>("deleteHere"); // else Bob is renamed Bobby here
+        QTest::addColumn<VaultSession::Resolution>("resolution");
+        QTest::addColumn<Entries>("shown"); // while the user is asked
+        QTest::addColumn<Entries>("saved");
+        using R = VaultSession::Resolution;
+        const Entries changedThere{Anna, BobThere, Carl, Dora};
+        QTest::newRow("changed there, edited here: keep mine") << changedThere << false << R::KeepMine
+                << Entries{Anna, Bobby, Carl, Dora} << Entries{Anna, Bobby, Carl, Dora, Eve};
+        QTest::newRow("changed there, edited here: keep theirs") << changedThere << false << R::KeepTheirs
+                << Entries{Anna, Bobby, Carl, Dora} << Entries{Anna, BobThere, Carl, Dora, Eve};
+        QTest::newRow("changed there, edited here: keep both") << changedThere << false << R::KeepBoth
+                << Entries{Anna, Bobby, Carl, Dora} << Entries{Anna, BobThere, Carl, Dora, Bobby, Eve};
+        QTest::newRow("deleted there, edited here: keep theirs") << Entries{Anna, Carl, Dora} << false
+                << R::KeepTheirs << Entries{Anna, Carl, Dora, Bobby} << Entries{Anna, Carl, Dora, Eve};
+        QTest::newRow("deleted there, edited here: keep mine") << Entries{Anna, Carl, Dora} << false
+                << R::KeepMine << Entries{Anna, Carl, Dora, Bobby} << Entries{Anna, Carl, Dora, Bobby, Eve};
+        QTest::newRow("changed there, deleted here: keep mine") << changedThere << true << R::KeepMine
+                << Entries{Anna, BobThere, Carl, Dora} << Entries{Anna, Carl, Dora, Eve};
+        QTest::newRow("changed there, deleted here: keep both") << changedThere << true << R::KeepBoth
+                << Entries{Anna, BobThere, Carl, Dora} << Entries{Anna, BobThere, Carl, Dora, Eve};
+    }
+
+    void changedOnBothSidesIsAskedAboutOnceTheFileIsShown()
+    {
+        QFETCH(Entries, outside);
+        QFETCH(bool, deleteHere);
+        QFETCH(VaultSession::Resolution, resolution);
+        QFETCH(Entries, shown);
+        QFETCH(Entries, saved);
+        writeFile(m_path, vaultOf({Anna, Bob, Carl}));
+        OpenVault vault(m_path);
+        VaultSession &session = vault.session;
+        rewriteOutside(m_path, vaultOf(outside));
+        const QByteArray theirFile = contentsOf(m_path);
+
+        Result<SaveStatus> status = deleteHere ? session.remove(1) : session.replace(1, Bobby);
+        QCOMPARE(status.value(), SaveStatus::Disputed);
+        QCOMPARE(session.entries().entries(), shown);
+        QCOMPARE(session.disputes().size(), size_t(1));
+        QCOMPARE(session.disputes()[0].mine, deleteHere ? std::nullopt : std::optional(Bobby));
+        QCOMPARE(session.disputes()[0].theirs.has_value(), outside.size() == 4);
+        QCOMPARE(contentsOf(m_path), theirFile);
+
+        // Left unanswered, the next change asks about Bob alone, and writes nothing.
+        status = session.add(Eve);
+        QCOMPARE(status.value(), SaveStatus::Disputed);
+        QCOMPARE(session.disputes().size(), size_t(1));
+        QCOMPARE(contentsOf(m_path), theirFile);
+
+        status = session.resolveDisputes(resolution);
+        QCOMPARE(status.value(), SaveStatus::Saved);
+        QCOMPARE(contentsOf(m_path), vaultOf(saved));
+        QCOMPARE(session.entries().entries(), saved);
+        QVERIFY(!session.hasUnsavedChanges());
+    }
+
+    void vanishedVaultIsNotStartedOver_data()
+    {
+        QTest::addColumn<QByteArray>("vault"); // "<missing>": deleted
+        QTest::addColumn<bool>("encryptedBackup");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("deleted, scrambled backup") << "<missing>"_ba << false << true;
+        QTest::newRow("deleted, encrypted backup") << "<missing>"_ba << true << true;
+        QTest::newRow("emptied to CR LF, encrypted backup") << "\r\n"_ba << true << true;
+        QTest::newRow("zero bytes, scrambled backup") << QByteArray() << false << true;
+    }
+
+    void vanishedVaultIsNotStartedOver()
+    {
+        QFETCH(QByteArray, vault);
+        QFETCH(bool, encryptedBackup);
+        const QString backup = VaultFile::backupPathOf(m_path);
+        writeFile(m_path, vaultOf({Anna}));
+        {
+            OpenVault opened(m_path);
+            QVERIFY(opened.session.add(Bob));
+            if (encryptedBackup)
+                QVERIFY(opened.session.encrypt(QuickLimits));
+        }
+        const QByteArray backupBytes = contentsOf(backup);
+        if (vault == "<missing>")
+            QVERIFY(QFile::remove(m_path));
+        else
+            writeFile(m_path, vault);
+
+        VaultSession session(m_path);
+        const Result<void> opened = session.open();
+        QVERIFY(!opened);
+        for (const QString &named : {m_path, backup})
+            QVERIFY2(opened.message().contains(u"\""_s + QDir::toNativeSeparators(named) + u"\""_s),
+                     qPrintable(opened.message()));
+        QVERIFY2(opened.message().contains(u"copy"_s), qPrintable(opened.message()));
+        QCOMPARE(contentsOf(m_path), vault);
+        QCOMPARE(contentsOf(backup), backupBytes);
+    }
+
+    void emptyVaultWithAnEmptyBackupIsAFirstUse()
+    {
+        writeFile(m_path, "\r\n");
+        writeFile(VaultFile::backupPathOf(m_path), "\r\n");
+        VaultSession session(m_path);
+        QVERIFY(session.open());
+        QVERIFY(session.needsNewMasterPassword());
+        QVERIFY(session.createMasterPassword(Master));
+        QCOMPARE(contentsOf(m_path), VaultFormat::masterOnly(Master));
+        // A vault without a master password never becomes the backup.
+        QCOMPARE(contentsOf(VaultFile::backupPathOf(m_path)), "\r\n"_ba);
+    }
+
+    void lockOfAnotherComputerIsNamedAndCanBeTakenOver()
+    {
+        writeFile(m_path, vaultOf({Anna}));
+        writeLockOf(m_path, 4242, u"far-away-pc"_s);
+        const QByteArray theirLock = contentsOf(m_path + u".lock"_s);
+        VaultSession session(m_path);
+        QCOMPARE(session.acquireLock(), VaultLock::Status::HeldElsewhere);
+        const QString owner = session.lock().owner().describe();
+        QVERIFY2(owner.contains(u"4242"_s) && owner.contains(u"\"far-away-pc\""_s), qPrintable(owner));
+        QCOMPARE(contentsOf(m_path + u".lock"_s), theirLock);
+
+        QVERIFY(session.takeOverLock());
+        QVERIFY(contentsOf(m_path + u".lock"_s).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+    }
+
+    void everyNameOfTheVaultMeetsTheSameLock()
+    {
+        writeFile(m_path, vaultOf({Anna}));
+        QTemporaryDir elsewhere;
+        const QString alias = elsewhere.filePath(u"alias.enc"_s);
+        QVERIFY(QFile::link(m_path, alias));
+        OpenVault first(m_path);
+
+        VaultSession second(alias);
+        QCOMPARE(second.path(), m_path);
+        QCOMPARE(second.acquireLock(), VaultLock::Status::HeldByRunningProgram);
+        QVERIFY(!QFile::exists(alias + u".lock"_s));
+    }
+
+    void vaultThatCannotBeLockedIsReadOnly_data()
+    {
+        QTest::addColumn<bool>("missingFolder");
+        QTest::addColumn<QString>("reason");
+#ifdef Q_OS_UNIX
+        QTest::newRow("disk full") << false << qt_error_string(EFBIG);
+#endif
+        QTest::newRow("missing folder") << true << u"does not exist"_s;
+    }
+
+    void vaultThatCannotBeLockedIsReadOnly()
+    {
+        QFETCH(bool, missingFolder);
+        QFETCH(QString, reason);
+        const QString path = missingFolder ? m_dir->filePath(u"gone/data.enc"_s) : m_path;
+        if (!missingFolder)
+            writeFile(path, vaultOf({Anna}));
+        VaultSession session(path);
+        VaultLock::Status status;
+        {
+            const FileSizeLimit full(0);
+            status = session.acquireLock();
+        }
+        QCOMPARE(status, VaultLock::Status::Unavailable);
+        QVERIFY2(session.lock().reason().contains(reason), qPrintable(session.lock().reason()));
+        QVERIFY(!QFile::exists(path + u".lock"_s));
+        if (missingFolder)
+            return;
+
+        session.openReadOnly(session.lock().reason());
+        QVERIFY(session.open());
+        QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
+        QCOMPARE(session.entries().entries(), Entries{Anna});
+        const Result<SaveStatus> added = session.add(Bob);
+        QVERIFY(!added);
+        QVERIFY2(added.message().contains(u"read-only"_s) && added.message().contains(reason), qPrintable(added.message()));
+        QCOMPARE(session.entries().entries(), Entries{Anna});
+        QCOMPARE(contentsOf(path), vaultOf({Anna}));
+    }
+
+    void failedSaveLeavesVaultAndBackupAsTheyWere()
+    {
+        writeFile(m_path, vaultOf({Anna}));
+        OpenVault vault(m_path);
+        QVERIFY(vault.session.add(Bob));
+        Result<SaveStatus> saved = SaveStatus::Saved;
+        {
+            const FileSizeLimit full(16);
+            saved = vault.session.add(Carl);
+        }
+        QVERIFY(!saved);
+        QCOMPARE(contentsOf(m_path), vaultOf({Anna, Bob}));
+        QCOMPARE(contentsOf(VaultFile::backupPathOf(m_path)), vaultOf({Anna}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{u"data.enc"_s, u"data.enc.bak"_s, u"data.enc.lock"_s}));
+    }
+
+    void linkInPlaceOfTheBackupIsNotWrittenThrough_data()
+    {
+        QTest::addColumn<bool>("sharedVault"); // the backup is then a copy, not a second name
+        QTest::newRow("owner-only vault") << false;
+        QTest::newRow("vault readable by the group") << true;
+    }
+
+    void linkInPlaceOfTheBackupIsNotWrittenThrough()
+    {
+        QFETCH(bool, sharedVault);
+        writeFile(m_path, vaultOf({Anna}));
+        if (sharedVault)
+            QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        const QString victim = m_dir->filePath(u"notes.txt"_s);
+        writeFile(victim, "my notes");
+        const QString backup = VaultFile::backupPathOf(m_path);
+        QVERIFY(QFile::link(victim, backup));
+
+        OpenVault vault(m_path);
+        QVERIFY(vault.session.add(Bob));
+        QCOMPARE(contentsOf(victim), "my notes"_ba);
+        QVERIFY(!QFileInfo(backup).isSymLink());
+        QCOMPARE(contentsOf(backup), vaultOf({Anna}));
+    }
+
+    void outsideWritesOfEveryKindAreNoticed_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("replaced by a rename") << u"rename"_s;
+        QTest::newRow("rewritten in place") << u"in place"_s;
+        QTest::newRow("through a link in another folder") << u"link"_s;
+    }
+
+    void outsideWritesOfEveryKindAreNoticed()
+    {
+        QFETCH(QString, how);
+        writeFile(m_path, vaultOf({Anna}));
+        QTemporaryDir elsewhere;
+        const QString alias = elsewhere.filePath(u"alias.enc"_s);
+        QVERIFY(QFile::link(m_path, alias));
+        OpenVault vault(m_path);
+        QSignalSpy changed(&vault.session, &VaultSession::changedOutside);
+        // Twice, after a save of our own each time: the watch must outlive every kind of write.
+        for (const Entries &outside : {Entries{Anna, Carl}, Entries{Anna, Carl, Dora}}) {
+            QVERIFY(vault.session.add(Bob));
+            changed.clear();
+            if (how == u"in place"_s) {
+                rewriteOutside(m_path, vaultOf(outside));
+            } else {
+                QSaveFile file(how == u"link"_s ? alias : m_path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(vaultOf(outside));
+                QVERIFY(file.commit());
+            }
+            QTRY_VERIFY(changed.count() > 0);
+            QVERIFY(vault.session.reloadIfChangedOutside().value());
+            QCOMPARE(vault.session.entries().entries(), outside);
+        }
+    }
+
+    void versionOneVaultBecomesVersionTwoAtItsNextSave()
+    {
+        QVERIFY(QFile::copy(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/version1.enc"), m_path));
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        VaultSession session(m_path);
+        QVERIFY(session.open());
+        QCOMPARE(session.unlock(u"abcd"_s).value(), Unlock::Unlocked);
+        QVERIFY(session.add(Bob));
+        const QByteArray saved = contentsOf(m_path);
+        QCOMPARE(quint8(saved[8]), EncryptedFormat::Version);
+        VaultSession again(m_path);
+        QVERIFY(again.open());
+        QCOMPARE(again.unlock(u"abcd"_s).value(), Unlock::Unlocked);
+        QCOMPARE(again.entries().rowCount(), 2);
+    }
+
     void masterPasswordChangedBeforeUnlockIsTheOneThatCounts()
     {
         writeFile(m_path, vaultOf({Anna}));
         VaultSession session(m_path);
         QVERIFY(session.open());
         rewriteOutside(m_path, vaultOf({Anna, Bob}, u"newer"_s));
-        QCOMPARE(session.unlock(Master).value(), false);
-        QCOMPARE(session.unlock(u"newer"_s).value(), true);
+        QCOMPARE(session.unlock(Master).value(), Unlock::WrongPassword);
+        QCOMPARE(session.unlock(u"newer"_s).value(), Unlock::Unlocked);
         QCOMPARE(session.entries().entries(), (Entries{Anna, Bob}));
     }
 
@@ -241,7 +504,7 @@ private slots:
 
         const Result<SaveStatus> saved = vault.session.add(Bob);
         QVERIFY(!saved);
-        QVERIFY2(saved.error().contains(u"backup"_s), qPrintable(saved.error()));
+        QVERIFY2(saved.message().contains(u"backup"_s), qPrintable(saved.message()));
         QCOMPARE(contentsOf(m_path), vaultOf({Anna}));
         QVERIFY(vault.session.hasUnsavedChanges());
     }
@@ -267,7 +530,7 @@ private slots:
         VaultSession session(m_path);
         const Result<void> opened = session.open();
         QVERIFY(!opened);
-        QVERIFY2(opened.error().contains(u"not a regular file"_s), qPrintable(opened.error()));
+        QVERIFY2(opened.message().contains(u"not a regular file"_s), qPrintable(opened.message()));
         QCOMPARE(QFileInfo(m_path).isFile(), false);
         QVERIFY(QFileInfo(m_path).exists());
     }
@@ -290,7 +553,7 @@ private slots:
         VaultSession session(m_path);
         const Result<void> opened = session.open();
         QVERIFY(!opened);
-        QVERIFY2(opened.error().contains(u"larger than the 256 MiB"_s), qPrintable(opened.error()));
+        QVERIFY2(opened.message().contains(u"larger than the 256 MiB"_s), qPrintable(opened.message()));
         QCOMPARE(QFileInfo(m_path).size(), VaultFile::MaximumSize + 1);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"data.enc"_s});
     }
@@ -315,12 +578,18 @@ private slots:
     void encryptThenDecryptGivesTheScrambledFileBack()
     {
         const QByteArray scrambled = vaultOf({Anna, Bob});
-        writeFile(m_path, scrambled);
+        writeFile(m_path, vaultOf({Anna}));
         OpenVault vault(m_path);
+        QVERIFY(vault.session.add(Bob));
         QVERIFY(vault.session.encrypt(QuickLimits));
         const QByteArray encrypted = contentsOf(m_path);
         QVERIFY(EncryptedFormat::isEncrypted(encrypted));
-        QVERIFY(EncryptedFormat::isEncrypted(contentsOf(VaultFile::backupPathOf(m_path))));
+        // The backup keeps the version before the last save, sealed too.
+        const QString backup = VaultFile::backupPathOf(m_path);
+        const QByteArray sealedBackup = contentsOf(backup);
+        Result<VaultKey> backupKey = VaultKey::forFile(sealedBackup, Master);
+        QVERIFY(backupKey);
+        QCOMPARE(EncryptedFormat::open(sealedBackup, backupKey.value()).value(), vaultOf({Anna}));
         // Nothing of the master password or the entries shows, plain or scrambled.
         for (const QString &secret : {Master, Anna.Password, Anna.Location, Bob.Username}) {
             QVERIFY(!encrypted.contains(secret.toLatin1()));
@@ -328,6 +597,7 @@ private slots:
         }
         QVERIFY(vault.session.decrypt());
         QCOMPARE(contentsOf(m_path), scrambled);
+        QCOMPARE(contentsOf(backup), vaultOf({Anna}));
     }
 
     void encryptedVaultOpensWithItsPasswordAndStaysEncrypted()
@@ -340,7 +610,7 @@ private slots:
         VaultSession wrong(m_path);
         QVERIFY(wrong.open());
         QVERIFY(!wrong.needsNewMasterPassword());
-        QCOMPARE(wrong.unlock(u"not it"_s).value(), false);
+        QCOMPARE(wrong.unlock(u"not it"_s).value(), Unlock::WrongPassword);
 
         OpenVault vault(m_path);
         QCOMPARE(vault.session.entries().entries(), Entries{Anna});
@@ -351,30 +621,39 @@ private slots:
         QVERIFY(EncryptedFormat::isEncrypted(contentsOf(VaultFile::backupPathOf(m_path))));
     }
 
-    void tamperedEncryptedVaultIsRefusedAndLeftAlone_data()
+    void damagedEncryptedVaultIsNotAWrongPassword_data()
     {
-        QTest::addColumn<int>("offset");
-        QTest::newRow("in the header") << 12;
-        QTest::newRow("in the body") << int(EncryptedFormat::HeaderSize) + 3;
+        QTest::addColumn<int>("flipAt"); // -1: cut short instead
+        QTest::newRow("a byte of the body changed") << int(EncryptedFormat::HeaderSize) + 3;
+        QTest::newRow("cut short") << -1;
     }
 
-    void tamperedEncryptedVaultIsRefusedAndLeftAlone()
+    void damagedEncryptedVaultIsNotAWrongPassword()
     {
-        QFETCH(int, offset);
+        QFETCH(int, flipAt);
         writeFile(m_path, vaultOf({Anna}));
         {
             OpenVault vault(m_path);
+            QVERIFY(vault.session.add(Bob)); // leaves a backup to go back to
             QVERIFY(vault.session.encrypt(QuickLimits));
         }
-        QByteArray tampered = contentsOf(m_path);
-        tampered[offset] = char(tampered[offset] ^ 0x01);
-        writeFile(m_path, tampered);
+        QByteArray damaged = contentsOf(m_path);
+        if (flipAt < 0)
+            damaged.chop(10);
+        else
+            damaged[flipAt] = char(damaged[flipAt] ^ 0x01);
+        writeFile(m_path, damaged);
 
         VaultSession session(m_path);
-        const Result<void> opened = session.open();
-        const Result<bool> unlocked = opened ? session.unlock(Master) : Result<bool>(false);
-        QVERIFY(!unlocked.ok() || !unlocked.value());
-        QCOMPARE(contentsOf(m_path), tampered);
+        QVERIFY(session.open());
+        QCOMPARE(session.unlock(u"not it"_s).value(), Unlock::WrongPassword);
+        const Result<Unlock> unlocked = session.unlock(Master);
+        QVERIFY(!unlocked);
+        QCOMPARE(unlocked.errorKind(), ErrorKind::DamagedFile);
+        QVERIFY2(unlocked.message().startsWith(u"The vault file is damaged"_s), qPrintable(unlocked.message()));
+        QVERIFY2(unlocked.message().contains(QDir::toNativeSeparators(VaultFile::backupPathOf(m_path))),
+                 qPrintable(unlocked.message()));
+        QCOMPARE(contentsOf(m_path), damaged);
     }
 
 private:

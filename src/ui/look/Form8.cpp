@@ -7,6 +7,7 @@
 #include "ui/look/ShowHelpSetting.h"
 #include "ui/look/modSkin.h"
 #include "ui/vault/modOnTop.h"
+#include "vault/VaultLocation.h"
 #include "vault/xfileExists.h"
 
 #include <QCheckBox>
@@ -70,8 +71,7 @@ QString Form8::helpFilePath() const
     if (xfileExists::FileExists(besideProgram))
         return besideProgram;
     // An installed program keeps its data apart from the executable.
-    return QDir::cleanPath(m_ctx.applicationFolder() + QStringLiteral("/")
-                           + QString::fromUtf8(KEYHOLDER_DATA_FROM_BINARY) + QStringLiteral("/Help.rtf"));
+    return VaultLocation::installedDataFolder(m_ctx.applicationFolder()) + QStringLiteral("/Help.rtf");
 }
 
 void Form8::Form_Load()

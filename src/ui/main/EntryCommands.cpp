@@ -62,6 +62,8 @@ void Delete(AppContext &context, EntryList &list, StatusReporter &status)
         status.SetStatus(QStringLiteral("You must first select an entry to delete."));
         return;
     }
+    if (modGlobals::RefuseChangeWhenReadOnly(context))
+        return;
     const platform::MsgResult answer =
             context.MsgBox(deleteConfirmation(list.item(position)), platform::MsgButtons::OkCancel,
                            QStringLiteral("Confirm Delete"), platform::MsgIcon::None);

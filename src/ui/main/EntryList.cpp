@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <stdexcept>
 
 EntryList::EntryList(QWidget *parent, EntryListModel *rows)
@@ -25,6 +26,19 @@ EntryList::EntryList(QWidget *parent, EntryListModel *rows)
     header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this,
             [this](int section) { emit ColumnClick(section + 1); });
+}
+
+// The view's own copy puts the cell's text on the clipboard directly; the
+// window copies it instead, so the clipboard is taken back later.
+void EntryList::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        event->accept();
+        if (currentIndex().isValid())
+            emit CopyKeyPressed(currentIndex().column());
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void EntryList::addColumnHeader(const QString &text, int widthTwips)

@@ -49,6 +49,11 @@ public:
 signals:
     // Once per click on a header, with the header's 1-based index.
     void ColumnClick(int columnHeaderIndex);
+    // The copy key (Ctrl+C), with the column of the current cell, 0-based.
+    void CopyKeyPressed(int column);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     int rowOf(int position) const;

@@ -82,7 +82,7 @@ void Form1::connectToVault()
 {
     VaultSession &session = m_ctx.session();
     connect(&session, &VaultSession::unlocked, this, [this](int count) {
-        SetStatus(QStringLiteral("Loaded ") + QString::number(count) + QStringLiteral(" entries"));
+        SetStatus(modGlobals::LoadedText(m_ctx, count));
         afterFormLoad();
     });
     connect(&session, &VaultSession::masterPasswordCreated, this, [this] {
@@ -172,6 +172,8 @@ void Form1::createListAndStatus()
     lstPass->setAccessibleName(QStringLiteral("Entries"));
     Twips::place(lstPass, 60, 1980, 8895, 4215);
     connect(lstPass, &EntryList::ColumnClick, this, &Form1::lstPass_ColumnClick);
+    // The list's own copy key would leave a password on the clipboard for good.
+    connect(lstPass, &EntryList::CopyKeyPressed, this, &Form1::cmdCopy_Click);
 
     StatusBar1 = new StatusBar(client());
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -302,7 +304,7 @@ QString Form1::statusText() const
 
 void Form1::cmdAdd_Click(int)
 {
-    if (!frmAdd::mayDiscardTyping(m_ctx))
+    if (modGlobals::RefuseChangeWhenReadOnly(m_ctx) || !frmAdd::mayDiscardTyping(m_ctx))
         return;
     m_ctx.edit.EditMode = QStringLiteral("Add");
     frmAdd::openForRequest(m_ctx, *this);
@@ -315,7 +317,7 @@ void Form1::cmdEdit_Click()
         SetStatus(QStringLiteral("You must first select an entry to edit."));
         return;
     }
-    if (!frmAdd::mayDiscardTyping(m_ctx))
+    if (modGlobals::RefuseChangeWhenReadOnly(m_ctx) || !frmAdd::mayDiscardTyping(m_ctx))
         return;
     const VaultEntry entry = lstPass->item(position);
     EditRequest &request = m_ctx.edit;

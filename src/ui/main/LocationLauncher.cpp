@@ -30,7 +30,7 @@ void open(platform::Platform &platform, const QString &address,
 {
     const Result<QString> argument = launchArgument(address);
     if (!argument) {
-        report(Failed + argument.error());
+        report(Failed + argument.message());
         return;
     }
     const QStringList command = platform.openAddressCommand(argument.value());

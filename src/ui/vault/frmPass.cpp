@@ -10,6 +10,7 @@
 #include "vault/VaultSession.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -174,6 +175,8 @@ void frmPass::txtPass2_KeyPress(int KeyAscii)
 
 void frmPass::cmdOK_Click()
 {
+    if (isCheckingPassword())
+        return;
     if (m_ctx.vault.FirstUse)
         acceptNewPassword();
     else
@@ -211,10 +214,39 @@ void frmPass::acceptNewPassword()
 
 void frmPass::checkPassword()
 {
+    VaultSession &session = m_ctx.session();
+    const QString password = txtPass->text();
+    if (!session.isEncrypted()) {
+        acceptOrRefuse(password, session.prepareUnlock(password));
+        return;
+    }
+    // Deriving the key takes about a second; the dialog keeps painting meanwhile.
+    setWaiting(true);
+    m_unlocking.start(
+            this, [&session, password] { return session.prepareUnlock(password); },
+            [this, password](Result<VaultSession::Unlocking> prepared) {
+                setWaiting(false);
+                acceptOrRefuse(password, std::move(prepared));
+            });
+}
+
+void frmPass::acceptOrRefuse(const QString &password, Result<VaultSession::Unlocking> prepared)
+{
     // Once accepted, this dialog is closed; nothing of it may be touched afterwards.
-    if (modGlobals::LoadEntries(m_ctx, txtPass->text()))
+    if (modGlobals::LoadEntries(m_ctx, password, std::move(prepared)))
         return;
     refuseWrongPassword();
+}
+
+void frmPass::setWaiting(bool waiting)
+{
+    for (QWidget *control : {static_cast<QWidget *>(cmdOK), static_cast<QWidget *>(cmdCancel),
+                             static_cast<QWidget *>(txtPass)})
+        control->setEnabled(!waiting);
+    if (waiting)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void frmPass::refuseWrongPassword()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "ui/BackgroundWork.h"
 #include "ui/Form.h"
+#include "vault/VaultSession.h"
 
 #include <QTimer>
 
@@ -42,6 +44,9 @@ public:
     QTimer Timer1;
     int FailedTries = 0;
 
+    // True while an encrypted vault's key is being derived from the typed password.
+    bool isCheckingPassword() const { return m_unlocking.isRunning(); }
+
 private:
     void createControls();
     void setTabOrder();
@@ -49,10 +54,13 @@ private:
     void layOutForChecking();
     void acceptNewPassword();
     void checkPassword();
+    void acceptOrRefuse(const QString &password, Result<VaultSession::Unlocking> prepared);
+    void setWaiting(bool waiting);
     void refuseWrongPassword();
     void leaveAndEndProgram();
     // Set once create mode accepted a password, which is written after the dialog closes.
     bool m_newPasswordAccepted = false;
+    BackgroundWork<Result<VaultSession::Unlocking>> m_unlocking;
 
     platform::MsgResult askUser(const QString &text, platform::MsgButtons buttons,
                                 const QString &title = {});

@@ -5,8 +5,8 @@
 #include "ui/vault/RunningCopy.h"
 #include "ui/vault/frmPass.h"
 
-#include <QGuiApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLocale>
 
 using namespace Qt::StringLiterals;
@@ -24,7 +24,12 @@ void endForUnusableVault(AppContext &ctx, const QString &error)
     ctx.session().releaseLock();
     ctx.MsgBox(ctx.appTitle() + u" cannot open its vault file and will now close.\n\n"_s + error,
                MsgButtons::Ok, ErrorTitle, MsgIcon::Critical);
-    ctx.windows.EndProgram();
+    ctx.windows.EndProgram(1);
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
 }
 
 // The locale's long time format names the time zone; the status line leaves it out.
@@ -55,7 +60,7 @@ QString dateAndTimeText(const QDateTime &when)
 
 void reportNotSaved(AppContext &ctx, StatusReporter &status)
 {
-    status.SetStatus(u"Entries NOT saved to "_s + QDir::toNativeSeparators(ctx.session().path()));
+    status.SetStatus(u"Entries NOT saved to "_s + native(ctx.session().path()));
 }
 
 void reportSaveFailure(AppContext &ctx, StatusReporter &status, const QString &error)
@@ -78,18 +83,112 @@ bool resolveConflict(AppContext &ctx, StatusReporter &status)
     const MsgResult answer = ctx.MsgBox(
             u"The vault file \"%1\" was changed by another program, and %2\n\n"
             "Click OK to replace it with the entries shown here, or Cancel to leave it as it is "
-            "(your change is then not saved)."_s.arg(QDir::toNativeSeparators(session.path()),
-                                                      session.conflictReason()),
+            "(your change is then not saved)."_s.arg(native(session.path()), session.conflictReason()),
             MsgButtons::OkCancel, u"Vault Changed"_s, MsgIcon::Warning);
     if (answer != MsgResult::Ok) {
         reportNotSaved(ctx, status);
         return false;
     }
     if (Result<void> written = session.saveOverwriting(); !written) {
-        reportSaveFailure(ctx, status, written.error());
+        reportSaveFailure(ctx, status, written.message());
         return false;
     }
     return reportSaved(ctx, status);
+}
+
+// One side of a dispute, without its password.
+QString side(const QString &where, const std::optional<VaultEntry> &entry, bool otherPassword)
+{
+    if (!entry)
+        return where + u"deleted"_s;
+    QString text = where + u"\"%1\""_s.arg(entry->Username);
+    if (!entry->Location.isEmpty())
+        text += u" at \"%1\""_s.arg(entry->Location);
+    if (otherPassword)
+        text += u", with another password"_s;
+    return text;
+}
+
+QString disputeText(const VaultSession &session)
+{
+    QString text = u"The vault file \"%1\" was changed by another program while you worked here. "
+                   "Its entries are now shown in the list.\n\nThese entries were changed both here "
+                   "and there:\n"_s.arg(native(session.path()));
+    for (const VaultSession::Dispute &dispute : session.disputes()) {
+        const bool otherPassword = dispute.mine && dispute.theirs
+                && dispute.mine->Password != dispute.theirs->Password;
+        text += u"\n"_s + side(u"Here: "_s, dispute.mine, false) + u"\n"_s
+                + side(u"There: "_s, dispute.theirs, otherPassword) + u"\n"_s;
+    }
+    return text + u"\nKeep Mine saves them as changed here, Keep Theirs as changed there, and Keep Both "
+                  "keeps both versions. Cancel saves nothing for now."_s;
+}
+
+// Entries changed both here and by another program: the user picks which to keep.
+bool resolveDisputes(AppContext &ctx, StatusReporter &status)
+{
+    VaultSession &session = ctx.session();
+    const MsgResult answer = ctx.MsgBox(disputeText(session), MsgButtons::KeepMineKeepTheirsKeepBothCancel,
+                                        u"Vault Changed"_s, MsgIcon::Warning);
+    switch (answer) {
+    case MsgResult::KeepMine:
+        return modGlobals::SaveVault(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepMine));
+    case MsgResult::KeepTheirs:
+        return modGlobals::SaveVault(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepTheirs));
+    case MsgResult::KeepBoth:
+        return modGlobals::SaveVault(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepBoth));
+    default:
+        reportNotSaved(ctx, status);
+        return false;
+    }
+}
+
+// A lock left by another computer, or by a program here that has ended: the
+// user decides. False when the program ends.
+bool openDespiteLock(AppContext &ctx)
+{
+    VaultSession &session = ctx.session();
+    const MsgResult answer = ctx.MsgBox(
+            u"The vault \"%1\" is locked by %2.\n\nIf %3 is no longer using it there, open it anyway. "
+            "Otherwise open it read-only: its entries can be read and copied, but not changed."_s.arg(
+                    native(session.path()), session.lock().owner().describe(), ctx.appTitle()),
+            MsgButtons::OpenReadOnlyOpenAnywayCancel, u"Vault Locked"_s, MsgIcon::Warning);
+    switch (answer) {
+    case MsgResult::OpenAnyway:
+        if (Result<void> taken = session.takeOverLock(); !taken) {
+            endForUnusableVault(ctx, taken.message());
+            return false;
+        }
+        return true;
+    case MsgResult::OpenReadOnly:
+        session.openReadOnly(u"It is locked by %1."_s.arg(session.lock().owner().describe()));
+        return true;
+    default:
+        ctx.windows.EndProgram();
+        return false;
+    }
+}
+
+// True when the vault may be opened, read-only or not.
+bool takeLock(AppContext &ctx)
+{
+    VaultSession &session = ctx.session();
+    switch (session.acquireLock()) {
+    case VaultLock::Status::Taken:
+        return true;
+    case VaultLock::Status::HeldByRunningProgram:
+        RunningCopy::askToComeForward(session.path());
+        ctx.MsgBox(u"Keyholder is already open with this vault: "_s + native(session.path()), MsgButtons::Ok,
+                   ctx.appTitle(), MsgIcon::Information);
+        ctx.windows.EndProgram();
+        return false;
+    case VaultLock::Status::HeldElsewhere:
+        return openDespiteLock(ctx);
+    case VaultLock::Status::Unavailable:
+        session.openReadOnly(session.lock().reason());
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -99,19 +198,17 @@ namespace modGlobals {
 void OpenVault(AppContext &ctx)
 {
     VaultSession &session = ctx.session();
-    if (Result<void> locked = session.acquireLock(); !locked) {
-        if (!session.isOpenElsewhere()) {
-            endForUnusableVault(ctx, locked.error());
-            return;
-        }
-        RunningCopy::askToComeForward(session.path());
-        ctx.MsgBox(locked.error(), MsgButtons::Ok, ctx.appTitle(), MsgIcon::Information);
-        ctx.windows.EndProgram();
+    if (!takeLock(ctx))
+        return;
+    if (session.holdsLock())
+        new RunningCopy(session.path(), [&ctx] { ctx.windows.BringShownForward(); }, &session);
+    if (Result<void> opened = session.open(); !opened) {
+        endForUnusableVault(ctx, opened.message());
         return;
     }
-    new RunningCopy(session.path(), [&ctx] { ctx.windows.BringShownForward(); }, &session);
-    if (Result<void> opened = session.open(); !opened) {
-        endForUnusableVault(ctx, opened.error());
+    if (session.needsNewMasterPassword() && session.isReadOnly()) {
+        endForUnusableVault(ctx, u"The vault has no master password yet, and it cannot be written. "_s
+                                         + session.readOnlyReason());
         return;
     }
     if (session.needsNewMasterPassword())
@@ -132,20 +229,14 @@ void AskMasterPassword(AppContext &ctx)
     ctx.windows.Show<frmPass>();
 }
 
-bool LoadEntries(AppContext &ctx, const QString &password)
+bool LoadEntries(AppContext &ctx, const QString &password, Result<VaultSession::Unlocking> prepared)
 {
-    VaultSession &session = ctx.session();
-    // Deriving the key of an encrypted vault takes about a second.
-    if (session.isEncrypted())
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    Result<bool> unlocked = session.unlock(password);
-    if (session.isEncrypted())
-        QGuiApplication::restoreOverrideCursor();
+    const Result<VaultSession::UnlockOutcome> unlocked = ctx.session().finishUnlock(password, std::move(prepared));
     if (!unlocked) {
-        endForUnusableVault(ctx, unlocked.error());
+        endForUnusableVault(ctx, unlocked.message());
         return true;
     }
-    return unlocked.value();
+    return unlocked.value() == VaultSession::UnlockOutcome::Unlocked;
 }
 
 void CreateMasterPassword(AppContext &ctx, const QString &password)
@@ -153,23 +244,48 @@ void CreateMasterPassword(AppContext &ctx, const QString &password)
     ctx.windows.Unload<frmPass>();
     QGuiApplication::processEvents();
     if (Result<void> created = ctx.session().createMasterPassword(password); !created)
-        endForUnusableVault(ctx, created.error());
+        endForUnusableVault(ctx, created.message());
 }
 
 bool SaveVault(AppContext &ctx, StatusReporter &status, Result<VaultSession::SaveStatus> attempt)
 {
     if (!attempt) {
-        reportSaveFailure(ctx, status, attempt.error());
+        reportSaveFailure(ctx, status, attempt.message());
         return false;
     }
-    if (attempt.value() == VaultSession::SaveStatus::Conflict)
+    switch (attempt.value()) {
+    case VaultSession::SaveStatus::Saved:
+        break;
+    case VaultSession::SaveStatus::Conflict:
         return resolveConflict(ctx, status);
+    case VaultSession::SaveStatus::Disputed:
+        return resolveDisputes(ctx, status);
+    }
     return reportSaved(ctx, status);
 }
 
 bool SaveVault(AppContext &ctx, StatusReporter &status)
 {
     return SaveVault(ctx, status, ctx.session().save());
+}
+
+bool RefuseChangeWhenReadOnly(AppContext &ctx)
+{
+    const VaultSession &session = ctx.session();
+    if (!session.isReadOnly())
+        return false;
+    ctx.MsgBox(u"The vault is open read-only, so entries cannot be added, changed or deleted.\n\n"_s
+                       + session.readOnlyReason(),
+               MsgButtons::Ok, u"Read-Only"_s, MsgIcon::Information);
+    return true;
+}
+
+QString LoadedText(AppContext &ctx, int entryCount)
+{
+    QString text = u"Loaded "_s + QString::number(entryCount) + u" entries"_s;
+    if (ctx.session().isReadOnly())
+        text += u", read-only. "_s + ctx.session().readOnlyReason();
+    return text;
 }
 
 } // namespace modGlobals

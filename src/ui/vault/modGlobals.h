@@ -16,9 +16,11 @@ void OpenVault(AppContext &context);
 void AskNewMasterPassword(AppContext &context);
 void AskMasterPassword(AppContext &context);
 
-// Check mode: false when the password is wrong. Once it is right, the entries
-// are loaded and the session tells the main window.
-bool LoadEntries(AppContext &context, const QString &password);
+// Check mode, once the file was read with the password (prepareUnlock): false
+// when the password is wrong. Once it is right, the entries are loaded and the
+// session tells the main window.
+bool LoadEntries(AppContext &context, const QString &password,
+                 Result<VaultSession::Unlocking> prepared);
 // Create mode, once the dialog accepted a new master password: writes the vault.
 void CreateMasterPassword(AppContext &context, const QString &password);
 
@@ -29,5 +31,10 @@ bool SaveVault(AppContext &context, StatusReporter &status,
                Result<VaultSession::SaveStatus> attempt);
 // Saves what is waiting to be saved.
 bool SaveVault(AppContext &context, StatusReporter &status);
+
+// True, after saying so in a box, when the vault is open read-only.
+bool RefuseChangeWhenReadOnly(AppContext &context);
+// "Loaded 3 entries", and why the vault is read-only when it is.
+QString LoadedText(AppContext &context, int entryCount);
 
 } // namespace modGlobals

@@ -19,7 +19,7 @@ const VaultEntry Carl{"carl", "c4rl", "mail.example"};
 void encryptVault(const QString &path)
 {
     VaultSession session(path);
-    if (!session.open() || !session.unlock(MasterPassword).value()
+    if (!session.open() || session.unlock(MasterPassword).value() != VaultSession::UnlockOutcome::Unlocked
         || !session.encrypt(EncryptedFormat::KdfLimits{1, 8192}))
         qFatal("cannot encrypt the test vault");
 }
@@ -29,7 +29,7 @@ void submit(TestEnv &env, const QString &password)
     frmPass *dialog = env.ctx().windows.Find<frmPass>();
     dialog->txtPass->setText(password);
     dialog->cmdOK->click();
-    TestEnv::settle();
+    TestEnv::waitForPasswordCheck(env);
 }
 
 } // namespace

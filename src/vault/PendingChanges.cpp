@@ -1,0 +1,134 @@
+#include "PendingChanges.h"
+
+#include "EntryListModel.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+using Entries = std::vector<VaultEntry>;
+
+bool isShown(const EntryListModel &shown, const VaultEntry &entry)
+{
+    const auto &rows = shown.rows();
+    return std::any_of(rows.begin(), rows.end(), [&](const EntryRow &row) {
+        return row.username() == entry.Username && row.password() == entry.Password
+                && row.location() == entry.Location;
+    });
+}
+
+// The file's version of an entry changed there: one the list has never shown,
+// with the same username and location, else the same username, else the same location.
+std::optional<VaultEntry> theirVersionOf(const VaultEntry &before, const Entries &fileEntries,
+                                         const EntryListModel &shown)
+{
+    const auto sameUsername = [&](const VaultEntry &e) { return e.Username == before.Username; };
+    const auto sameLocation = [&](const VaultEntry &e) { return e.Location == before.Location; };
+    const auto sameBoth = [&](const VaultEntry &e) { return sameUsername(e) && sameLocation(e); };
+    using Match = std::function<bool(const VaultEntry &)>;
+    for (const Match &matches : {Match(sameBoth), Match(sameUsername), Match(sameLocation)}) {
+        for (const VaultEntry &candidate : fileEntries) {
+            if (matches(candidate) && !isShown(shown, candidate))
+                return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+Entries::iterator find(Entries &entries, const std::optional<VaultEntry> &entry)
+{
+    return entry ? std::find(entries.begin(), entries.end(), *entry) : entries.end();
+}
+
+} // namespace
+
+void PendingChanges::added(const VaultEntry &entry)
+{
+    m_changes.push_back({Change::Add, std::nullopt, entry});
+}
+
+void PendingChanges::edited(const VaultEntry &before, const VaultEntry &after)
+{
+    m_changes.push_back({Change::Edit, before, after});
+}
+
+void PendingChanges::deleted(const VaultEntry &before)
+{
+    m_changes.push_back({Change::Delete, before, {}});
+}
+
+bool PendingChanges::hasDisputes() const
+{
+    return std::any_of(m_changes.begin(), m_changes.end(), [](const Change &c) { return c.disputed; });
+}
+
+PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const EntryListModel &shown)
+{
+    Merge merge;
+    const Entries theirs = fileEntries;
+    merge.entries = std::move(fileEntries);
+    Entries &entries = merge.entries;
+    for (auto it = m_changes.begin(); it != m_changes.end();) {
+        Change &change = *it;
+        if (change.kind == Change::Add) {
+            entries.push_back(change.after);
+            ++it;
+            continue;
+        }
+        auto at = find(entries, change.before);
+        if (at == entries.end() && change.before) {
+            // Changed or deleted in the file since it was last seen here.
+            change.before = theirVersionOf(*change.before, theirs, shown);
+            change.disputed = true;
+            at = find(entries, change.before);
+        }
+        if (change.kind == Change::Delete && !change.before) {
+            it = m_changes.erase(it); // deleted on both sides
+            continue;
+        }
+        if (!change.disputed) {
+            if (change.kind == Change::Edit)
+                *at = change.after;
+            else
+                entries.erase(at);
+            ++it;
+            continue;
+        }
+        // Shown until it is settled: the edit made here, and an entry deleted
+        // here but changed there.
+        if (change.kind == Change::Edit) {
+            merge.disputes.push_back({change.after, change.before});
+            if (at != entries.end())
+                *at = change.after;
+            else
+                entries.push_back(change.after);
+        } else {
+            merge.disputes.push_back({std::nullopt, change.before});
+        }
+        ++it;
+    }
+    return merge;
+}
+
+void PendingChanges::resolve(Resolution resolution)
+{
+    for (auto it = m_changes.begin(); it != m_changes.end();) {
+        Change &change = *it;
+        if (!change.disputed) {
+            ++it;
+            continue;
+        }
+        change.disputed = false;
+        const bool keepMine = resolution == Resolution::KeepMine
+                || (resolution == Resolution::KeepBoth && change.kind == Change::Edit);
+        if (!keepMine) {
+            it = m_changes.erase(it);
+            continue;
+        }
+        // Both versions, or an entry deleted there: what was typed here is added anew.
+        if (change.kind == Change::Edit && (resolution == Resolution::KeepBoth || !change.before))
+            change = {Change::Add, std::nullopt, change.after};
+        ++it;
+    }
+}

@@ -1,0 +1,21 @@
+#include "Wipe.h"
+
+#include <sodium.h>
+
+namespace Wipe {
+
+void bytes(QByteArray &buffer)
+{
+    if (!buffer.isEmpty() && buffer.isDetached())
+        sodium_memzero(buffer.data(), size_t(buffer.size()));
+    buffer.clear();
+}
+
+void text(QString &buffer)
+{
+    if (!buffer.isEmpty() && buffer.isDetached())
+        sodium_memzero(buffer.data(), size_t(buffer.size()) * sizeof(QChar));
+    buffer.clear();
+}
+
+} // namespace Wipe

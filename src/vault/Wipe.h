@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Overwrites secrets before their memory is given back. Only a buffer held
+// nowhere else is wiped: writing through a shared one would make a copy first.
+namespace Wipe {
+
+void bytes(QByteArray &buffer);
+void text(QString &buffer);
+
+} // namespace Wipe

@@ -1,0 +1,53 @@
+#pragma once
+
+// Files on disk as the tests set them up and read them back: the vault, its
+// backup, links, and another program's writes.
+
+#include "vault/VaultEntry.h"
+#include "vault/VaultFormat.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+#include <vector>
+
+namespace VaultFiles {
+
+// Fails the whole test program: a fixture that cannot be written tests nothing.
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+inline QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline QByteArray vaultOf(const std::vector<VaultEntry> &entries, const QString &master)
+{
+    return VaultFormat::serialize(master, entries);
+}
+
+// The vault as another program leaves it: other bytes, another time.
+inline void rewriteOutside(const QString &path, const QByteArray &bytes)
+{
+    writeFile(path, bytes);
+    QFile file(path);
+    file.open(QIODevice::ReadWrite);
+    file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+}
+
+// A lock file as Keyholder on another computer (or an ended process here) leaves it.
+inline void writeLockOf(const QString &vaultPath, qint64 pid, const QString &host)
+{
+    writeFile(vaultPath + QStringLiteral(".lock"),
+              QByteArray::number(pid) + "\nkeyholder\n" + host.toUtf8() + "\n");
+}
+
+} // namespace VaultFiles
