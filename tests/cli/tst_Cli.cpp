@@ -3,6 +3,7 @@
 #include "vault/EncryptedFormat.h"
 #include "vault/VaultFile.h"
 #include "vault/VaultFormat.h"
+#include "VaultFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,6 +68,11 @@ private slots:
     void createMakesANewVault();
     void exportThenImportReproducesTheVault();
     void encryptThenDecryptGivesTheSameFileBack();
+    void damagedVaultIsNotAWrongPassword();
+    void noNewVaultOverABackup_data();
+    void noNewVaultOverABackup();
+    void lockLeftElsewhereIsTakenOverOnlyWhenAsked();
+    void secondNameOfALockedVaultIsRefused();
 
 private:
     Run cli(const QString &vault, const QStringList &arguments, const QByteArray &input = {});
@@ -319,6 +325,82 @@ void tst_Cli::encryptThenDecryptGivesTheSameFileBack()
     const Run decrypted = cli({u"--password-stdin"_s, u"decrypt"_s}, "master\n");
     QVERIFY2(decrypted.status == 0, qPrintable(decrypted.err));
     QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    // The backup went through both as it was: the version before, not a copy of this one.
+    QCOMPARE(contentsOf(backup), vaultOf({Entries[0]}));
+}
+
+void tst_Cli::damagedVaultIsNotAWrongPassword()
+{
+    QCOMPARE(cli({u"--password-stdin"_s, u"encrypt"_s}, "master\n").status, 0);
+    QByteArray damaged = contentsOf(m_vault);
+    damaged.chop(1);
+    writeFile(m_vault, damaged);
+
+    const Run run = cli({u"--password-stdin"_s, u"list"_s}, "master\n");
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.startsWith(u"keyholder-cli: The vault file is damaged"_s), qPrintable(run.err));
+    QCOMPARE(cli({u"--password-stdin"_s, u"list"_s}, "not it\n").err, u"keyholder-cli: Wrong master password\n"_s);
+    QCOMPARE(contentsOf(m_vault), damaged);
+}
+
+void tst_Cli::noNewVaultOverABackup_data()
+{
+    QTest::addColumn<QByteArray>("vault"); // "<missing>": deleted
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("deleted, create") << "<missing>"_ba << QStringList{u"create"_s};
+    QTest::newRow("deleted, list") << "<missing>"_ba << QStringList{u"list"_s};
+    QTest::newRow("emptied, create") << "\r\n"_ba << QStringList{u"create"_s};
+}
+
+void tst_Cli::noNewVaultOverABackup()
+{
+    QFETCH(QByteArray, vault);
+    QFETCH(QStringList, arguments);
+    const QString backup = VaultFile::backupPathOf(m_vault);
+    writeFile(backup, vaultOf(Entries));
+    if (vault == "<missing>")
+        QVERIFY(QFile::remove(m_vault));
+    else
+        writeFile(m_vault, vault);
+
+    const Run run = cli(QStringList{u"--password-stdin"_s} + arguments, "fresh\n");
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(u"copy \"%1\" over"_s.arg(QDir::toNativeSeparators(backup))), qPrintable(run.err));
+    QCOMPARE(contentsOf(m_vault), vault);
+    QCOMPARE(contentsOf(backup), vaultOf(Entries));
+}
+
+void tst_Cli::lockLeftElsewhereIsTakenOverOnlyWhenAsked()
+{
+    VaultFiles::writeLockOf(m_vault, 4242, u"far-away-pc"_s);
+    const Run refused = cli({u"--password-stdin"_s, u"remove"_s, u"1"_s}, "master\n");
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains(u"process 4242 (keyholder) on the computer \"far-away-pc\""_s)
+                     && refused.err.contains(u"--take-over"_s),
+             qPrintable(refused.err));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(cli({u"--password-stdin"_s, u"list"_s}, "master\n").status, 0);
+    QCOMPARE(cli({u"--password-stdin"_s, u"remove"_s, u"--take-over"_s, u"1"_s}, "master\n").status, 2);
+
+    const Run taken = cli({u"--password-stdin"_s, u"--take-over"_s, u"remove"_s, u"1"_s}, "master\n");
+    QVERIFY2(taken.status == 0, qPrintable(taken.err));
+    QCOMPARE(contentsOf(m_vault), vaultOf({Entries[1]}));
+    QVERIFY(!QFile::exists(m_vault + u".lock"_s));
+}
+
+void tst_Cli::secondNameOfALockedVaultIsRefused()
+{
+    QLockFile program(m_vault + u".lock"_s);
+    QVERIFY(program.tryLock());
+    QTemporaryDir elsewhere;
+    const QString alias = elsewhere.filePath(u"alias.enc"_s);
+    QVERIFY(QFile::link(m_vault, alias));
+
+    const Run run = cli(alias, {u"--password-stdin"_s, u"add"_s, u"u"_s, u"x"_s}, "master\npw\n");
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(u"is open in Keyholder"_s), qPrintable(run.err));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QVERIFY(!QFile::exists(alias + u".bak"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)

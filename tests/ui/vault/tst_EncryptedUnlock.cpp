@@ -1,10 +1,12 @@
 // An encrypted vault through the same password dialog: unlocked, changed and
-// saved encrypted; a wrong password gets the usual three tries.
+// saved encrypted; a wrong password gets the usual three tries, a damaged file
+// is named as damaged, and the key is derived while the dialog keeps painting.
 #include "EntryTesting.h"
 #include "ui/vault/frmPass.h"
 #include "vault/EncryptedFormat.h"
 #include "vault/VaultSession.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -75,6 +77,49 @@ private slots:
         QCOMPARE(env.platform.messages.back().text, QStringLiteral("Only 3 tries allowed.  Click Ok to close."));
         QVERIFY(env.platform.ended());
         QCOMPARE(env.vaultBytes(), before);
+    }
+
+    void damagedVaultIsNotAWrongPassword()
+    {
+        TestEnv env;
+        startWith(env, {Anna});
+        addThroughEditor(env, Carl);
+        env.context.reset();
+        encryptVault(env.vaultPath());
+        QByteArray damaged = env.vaultBytes();
+        damaged[damaged.size() - 20] = char(damaged[damaged.size() - 20] ^ 0x04);
+        env.writeVault(damaged);
+
+        TestEnv again;
+        again.platform.folder = env.folder.path();
+        again.startProgram();
+        submit(again, MasterPassword);
+        QCOMPARE(again.platform.messages.size(), size_t(1));
+        const QString text = again.platform.messages[0].text;
+        QVERIFY2(text.startsWith("Keyholder cannot open its vault file and will now close.\n\nThe vault file is damaged"),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QDir::toNativeSeparators(env.vaultPath() + ".bak")), qPrintable(text));
+        QCOMPARE(again.platform.exitStatus, 1);
+        QCOMPARE(env.vaultBytes(), damaged);
+    }
+
+    void keyIsDerivedWhileTheDialogWaits()
+    {
+        TestEnv env;
+        env.writeVault(vaultFile({Anna}));
+        encryptVault(env.vaultPath());
+        env.startProgram();
+        frmPass *dialog = env.ctx().windows.Find<frmPass>();
+        dialog->txtPass->setText(MasterPassword);
+        dialog->cmdOK->click();
+        QVERIFY(dialog->isCheckingPassword());
+        QVERIFY(!dialog->cmdOK->isEnabled());
+        QVERIFY(!dialog->cmdCancel->isEnabled());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+        TestEnv::waitForPasswordCheck(env);
+        QCOMPARE(env.mainWindow()->statusText(), QStringLiteral("Loaded 1 entries"));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 };
 

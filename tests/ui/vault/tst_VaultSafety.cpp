@@ -1,12 +1,18 @@
 // Nothing the user typed or changed is lost: a second start on the same vault,
-// a save that failed before the window closes, text typed in the editor, and
-// a vault changed by another program while the window is open.
+// a save that failed before the window closes, text typed in the editor, a
+// vault changed by another program while the window is open, a vault that went
+// missing, a lock that cannot be made or was left elsewhere, and the copy key.
 #include "EntryTesting.h"
+#include "FileSizeLimit.h"
+#include "VaultFiles.h"
 #include "ui/vault/frmPass.h"
+#include "vault/VaultFile.h"
 #include "vault/VaultSession.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QPushButton>
+#include <cerrno>
 #include <QTest>
 
 using namespace EntryTesting;
@@ -17,6 +23,11 @@ namespace {
 
 const VaultEntry Anna{"anna", "secret", "www.example.com"};
 const VaultEntry Carl{"carl", "c4rl", "mail.example"};
+const VaultEntry Bob{"bob", "b0b", "bob.example"};
+const VaultEntry BobThere{"bob", "changed there", "bob.example"};
+const VaultEntry Bobby{"bobby", "b0b", "bob.example"};
+const VaultEntry Dave{"dave", "d4ve", "dave.example"};
+const VaultEntry Eve{"eve", "3ve", "eve.example"};
 
 QStringList filesIn(const QString &folder)
 {
@@ -40,10 +51,22 @@ void addWhileFolderIsAway(TestEnv &env, const VaultEntry &entry)
 
 void rewriteOutside(TestEnv &env, const QByteArray &bytes)
 {
-    env.writeVault(bytes);
-    QFile file(env.vaultPath());
-    file.open(QIODevice::ReadWrite);
-    file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    VaultFiles::rewriteOutside(env.vaultPath(), bytes);
+}
+
+void unlock(TestEnv &env)
+{
+    env.ctx().windows.Find<frmPass>()->txtPass->setText(MasterPassword);
+    env.ctx().windows.Find<frmPass>()->cmdOK->click();
+    TestEnv::waitForPasswordCheck(env);
+}
+
+QStringList titlesOf(const FakePlatform &platform)
+{
+    QStringList titles;
+    for (const auto &message : platform.messages)
+        titles << message.title;
+    return titles;
 }
 
 } // namespace
@@ -183,6 +206,142 @@ private slots:
             QCOMPARE(env.vaultBytes(), outside);
             QCOMPARE(main->statusText(), "Entries NOT saved to " + QDir::toNativeSeparators(env.vaultPath()));
         }
+    }
+
+    // Edit Bob; meanwhile another program changes his password and adds Dave.
+    void editMeetingAnOutsideChangeShowsItBeforeAsking()
+    {
+        TestEnv env;
+        Form1 *main = startWith(env, {Anna, Bob, Carl});
+        main->lstPass->setSelected(2, true);
+        main->cmdEdit_Click();
+        const QByteArray outside = vaultFile({Anna, BobThere, Carl, Dave});
+        rewriteOutside(env, outside);
+        QStringList shownWhileAsked;
+        env.platform.onMessageBox = [&](const platform::MessageBoxRequest &) { shownWhileAsked = shown(*main->lstPass); };
+
+        env.platform.answer({MsgResult::Cancel});
+        editor(env)->txtUsername->setText("bobby");
+        editor(env)->cmdAdd_Click();
+        QCOMPARE(env.platform.messages.size(), size_t(1));
+        const platform::MessageBoxRequest asked = env.platform.messages[0];
+        QCOMPARE(asked.title, QStringLiteral("Vault Changed"));
+        QCOMPARE(asked.buttons, MsgButtons::KeepMineKeepTheirsKeepBothCancel);
+        QVERIFY2(asked.text.contains("Here: \"bobby\" at \"bob.example\"\nThere: \"bob\" at \"bob.example\", with another password"),
+                 qPrintable(asked.text));
+        QVERIFY(!asked.text.contains("dave"));
+        QCOMPARE(shownWhileAsked, texts({Anna, Bobby, Carl, Dave}));
+        QCOMPARE(main->statusText(), "Entries NOT saved to " + QDir::toNativeSeparators(env.vaultPath()));
+        QCOMPARE(env.vaultBytes(), outside);
+
+        // The next change asks about Bob alone, and the choice saves everything.
+        env.platform.answer({MsgResult::KeepMine});
+        addThroughEditor(env, Eve);
+        QCOMPARE(env.platform.messages.size(), size_t(2));
+        QCOMPARE(env.platform.messages[1].text, asked.text);
+        QCOMPARE(env.vaultBytes(), vaultFile({Anna, Bobby, Carl, Dave, Eve}));
+        QCOMPARE(shown(*main->lstPass), texts({Anna, Bobby, Carl, Dave, Eve}));
+        QCOMPARE(main->statusText(), QStringLiteral("Added new entry.  Data saved."));
+    }
+
+    void vanishedVaultEndsWithRestoreAdvice()
+    {
+        TestEnv env;
+        startWith(env, {Anna});
+        addThroughEditor(env, Carl);
+        env.context.reset();
+        const QString backup = VaultFile::backupPathOf(env.vaultPath());
+        const QByteArray backupBytes = VaultFiles::contentsOf(backup);
+        QVERIFY(QFile::remove(env.vaultPath()));
+
+        TestEnv second;
+        second.platform.folder = env.folder.path();
+        second.startProgram();
+        QCOMPARE(titlesOf(second.platform), QStringList{"Error"});
+        const QString text = second.platform.messages[0].text;
+        QVERIFY2(text.contains(QDir::toNativeSeparators(env.vaultPath())) && text.contains(QDir::toNativeSeparators(backup)),
+                 qPrintable(text));
+        QCOMPARE(second.platform.exitStatus, 1);
+        QVERIFY(!second.ctx().windows.IsLoaded<frmPass>());
+        QVERIFY(!QFile::exists(env.vaultPath()));
+        QCOMPARE(VaultFiles::contentsOf(backup), backupBytes);
+    }
+
+    void vaultThatCannotBeLockedOpensReadOnly()
+    {
+#ifdef Q_OS_UNIX
+        TestEnv env;
+        const QByteArray vault = vaultFile({Anna, Carl});
+        env.writeVault(vault);
+        {
+            const FileSizeLimit full(0);
+            env.startProgram();
+        }
+        unlock(env);
+        Form1 *main = env.mainWindow();
+        QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries, read-only. Its lock file \"%1\" cannot be created: %2")
+                         .arg(QDir::toNativeSeparators(env.vaultPath() + ".lock"), qt_error_string(EFBIG)));
+
+        main->lstPass->setSelected(1, true);
+        main->cmdCopy_Click(1);
+        QCOMPARE(env.platform.clipboard, Anna.Password);
+        main->cmdAdd_Click(0);
+        main->cmdEdit_Click();
+        main->cmdDelete_Click();
+        QCOMPARE(titlesOf(env.platform), (QStringList{"Read-Only", "Read-Only", "Read-Only"}));
+        QVERIFY(!env.ctx().windows.IsLoaded<frmAdd>());
+        QCOMPARE(main->lstPass->count(), 2);
+        QCOMPARE(env.vaultBytes(), vault);
+#else
+        QSKIP("Needs a per-process file size limit");
+#endif
+    }
+
+    void lockLeftByAnotherComputerIsNamedAndOverruled_data()
+    {
+        QTest::addColumn<MsgResult>("answer");
+        QTest::addColumn<QString>("status"); // empty: the program ends
+        QTest::newRow("Open Read-Only") << MsgResult::OpenReadOnly << "Loaded 1 entries, read-only. It is locked by process 4242";
+        QTest::newRow("Open Anyway") << MsgResult::OpenAnyway << "Loaded 1 entries";
+        QTest::newRow("Cancel") << MsgResult::Cancel << QString();
+    }
+
+    void lockLeftByAnotherComputerIsNamedAndOverruled()
+    {
+        QFETCH(MsgResult, answer);
+        QFETCH(QString, status);
+        TestEnv env;
+        env.writeVault(vaultFile({Anna}));
+        VaultFiles::writeLockOf(env.vaultPath(), 4242, "far-away-pc");
+        const QByteArray theirLock = VaultFiles::contentsOf(env.vaultPath() + ".lock");
+        env.platform.answer({answer});
+        env.startProgram();
+        QCOMPARE(titlesOf(env.platform), QStringList{"Vault Locked"});
+        QCOMPARE(env.platform.messages[0].buttons, MsgButtons::OpenReadOnlyOpenAnywayCancel);
+        QVERIFY2(env.platform.messages[0].text.contains("process 4242 (keyholder) on the computer \"far-away-pc\""),
+                 qPrintable(env.platform.messages[0].text));
+        if (status.isEmpty()) {
+            QCOMPARE(env.platform.exitStatus, 0);
+            QVERIFY(!env.ctx().windows.IsLoaded<frmPass>());
+            QCOMPARE(VaultFiles::contentsOf(env.vaultPath() + ".lock"), theirLock);
+            return;
+        }
+        unlock(env);
+        QVERIFY2(env.mainWindow()->statusText().startsWith(status), qPrintable(env.mainWindow()->statusText()));
+        const bool ours = answer == MsgResult::OpenAnyway;
+        QCOMPARE(VaultFiles::contentsOf(env.vaultPath() + ".lock") == theirLock, !ours);
+    }
+
+    void copyKeyInTheListIsTakenBackLikeTheCopyButtons()
+    {
+        TestEnv env;
+        Form1 *main = startWith(env, {Anna, Carl});
+        env.ctx().clipboard.setDelay(std::chrono::milliseconds(50));
+        main->lstPass->setCurrentIndex(main->lstPass->model()->index(1, 1));
+        QTest::keySequence(main->lstPass, QKeySequence::Copy);
+        QCOMPARE(env.platform.clipboard, Carl.Password);
+        QCOMPARE(main->statusText(), "Copied Password " + Carl.Password);
+        QTRY_COMPARE(env.platform.clipboard, QString());
     }
 };
 
