@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Result<VaultCsv::Import> import = VaultCsv::importCsv(QByteArrayView(data, qsizetype(size)));
     if (!import)
         return 0;
-    const Result<VaultCsv::Import> again = VaultCsv::importCsv(VaultCsv::exportCsv(import->entries));
-    if (!again || again->entries != import->entries || !again->rejected.empty())
+    const Result<VaultCsv::Import> again = VaultCsv::importCsv(VaultCsv::exportCsv(import->rows));
+    if (!again || again->rows != import->rows || !again->rejected.empty() || again->duplicates != 0)
         std::abort();
     return 0;
 }

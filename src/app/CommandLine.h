@@ -1,22 +1,28 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-class QCoreApplication;
+#include <variant>
 
-// The program's command line: --vault FILE, --help and --version.
+// The program's command line: [--vault FILE | FILE], --help and --version, and
+// the options of the window system itself (-platform, -style, ...), which pass.
 namespace CommandLine {
 
 struct Options {
     QString vaultOverride; // empty: the usual place
 };
 
-// True when the command line asks only for text (--help, --version), which
-// needs no display.
-bool asksForTextOnly(int argc, char *argv[]);
+// What to print before ending instead of starting: help or the version
+// (status 0, to standard output), or a mistake with the usage (status 2, to
+// standard error).
+struct Exit {
+    int status = 0;
+    QString text;
+};
 
-// Reads the application's arguments; prints help, the version or an error and
-// ends the process when asked or when the line is wrong.
-Options parse(const QCoreApplication &app);
+// The arguments, program name first. Needs no display, so a wrong line is
+// answered before any window system starts.
+std::variant<Options, Exit> parse(const QStringList &arguments);
 
 } // namespace CommandLine

@@ -6,14 +6,29 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
-    // Help and version text need no display: answer them before any window system starts.
-    if (CommandLine::asksForTextOnly(argc, argv)) {
-        QCoreApplication textOnly(argc, argv);
-        CommandLine::parse(textOnly);
-        return 0;
+    // Read before any window system starts: help, the version and a wrong line need no display.
+    const auto parsed = CommandLine::parse(argumentsOf(argc, argv));
+    if (const auto *exit = std::get_if<CommandLine::Exit>(&parsed)) {
+        std::fputs(exit->text.toLocal8Bit().constData(), exit->status == 0 ? stdout : stderr);
+        return exit->status;
     }
+    const CommandLine::Options &options = std::get<CommandLine::Options>(parsed);
     platform::disableCoreDumps();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -22,7 +37,6 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     // Lets desktops match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.keyholder.Keyholder"));
-    const CommandLine::Options options = CommandLine::parse(app);
 
     platform::QtPlatform platform;
     AppContext context(platform);

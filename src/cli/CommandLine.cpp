@@ -23,7 +23,7 @@ const QHash<QString, CommandInfo> &commands()
         {u"add"_s, {Command::Add, 2, {}}},
         {u"edit"_s, {Command::Edit, 1, {u"--username"_s, u"--location"_s, u"--password"_s}}},
         {u"remove"_s, {Command::Remove, 1, {}}},
-        {u"export"_s, {Command::Export, -1, {u"--format"_s}}},
+        {u"export"_s, {Command::Export, -1, {u"--format"_s, u"--force"_s}}},
         {u"import"_s, {Command::Import, 1, {u"--format"_s, u"--skip-invalid"_s}}},
         {u"create"_s, {Command::Create, 0, {}}},
         {u"encrypt"_s, {Command::Encrypt, 0, {}}},
@@ -48,10 +48,12 @@ public:
     {
         if (!split())
             return CommandLine::UsageError{m_error};
-        if (m_commandName.isEmpty() && !m_options.contains(u"--help"_s))
-            return CommandLine::UsageError{u"no command given"_s};
         if (m_options.contains(u"--help"_s))
             return Invocation{};
+        if (m_options.contains(u"--version"_s))
+            return Invocation{Command::Version};
+        if (m_commandName.isEmpty())
+            return CommandLine::UsageError{u"no command given"_s};
         const auto found = commands().constFind(m_commandName);
         if (found == commands().cend())
             return CommandLine::UsageError{u"unknown command \"%1\""_s.arg(m_commandName)};
@@ -125,6 +127,9 @@ private:
             inv.file = m_positionals.value(0);
             if (m_options.contains(u"--format"_s) && m_options.value(u"--format"_s) != u"csv")
                 return fail(u"export writes --format csv only"_s);
+            inv.force = m_options.contains(u"--force"_s);
+            if (inv.force && inv.file.isEmpty())
+                return fail(u"--force is for export FILE"_s);
             break;
         case Command::Import: {
             inv.file = m_positionals[0];
@@ -182,6 +187,7 @@ std::variant<Invocation, UsageError> parse(const QStringList &arguments)
 QString usage()
 {
     return uR"(Usage: keyholder-cli [--vault FILE] [--password-stdin] [--take-over] COMMAND [ARGS]
+       keyholder-cli --help | --version
 
 Commands:
   list [--show-passwords]      one line per entry: username TAB location
@@ -191,19 +197,25 @@ Commands:
   edit N [--username TEXT] [--location TEXT] [--password]
                                changes entry N; --password asks for a new password
   remove N                     deletes entry N
-  export [--format csv] [FILE] all entries as CSV, to standard output without FILE
+  export [--format csv] [--force] [FILE]
+                               all entries as CSV, to standard output without FILE; the file
+                               is made readable by you only, and an existing one is replaced
+                               only with --force (never the vault, its backup or its lock)
   import FILE [--format auto|keyholder|keepassxc|bitwarden|chrome|firefox] [--skip-invalid]
-                               adds the entries of a CSV export
-  create                       sets the master password of a new vault
+                               adds the entries of a CSV export, leaving out rows that are
+                               in the vault already
+  create                       sets the master password of a new vault (at least 4 characters)
   encrypt                      encrypts the vault (and its backup) with a key made from the
                                master password; Keyholder opens it as before
   decrypt                      turns an encrypted vault back into the scrambled format
 
+list and show print control characters escaped (\t, \n, \r, \xHH), so each entry is one
+line and nothing reaches the terminal as a command; export is the lossless form.
 The master password is read from the terminal without echo, or with --password-stdin as
 one line from standard input (add and edit then read the entry's password from the next line).
 The commands that write refuse while the vault is locked; --take-over takes over a lock
 left by another computer or by a program that has ended.
-Exit status: 0 success, 1 error, 2 usage error.
+Exit status: 0 success, 1 error (also when the output could not be written), 2 usage error.
 )"_s;
 }
 

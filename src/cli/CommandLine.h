@@ -11,7 +11,7 @@
 // What the user asked for: keyholder-cli [--vault FILE] [--password-stdin] [--take-over] COMMAND [ARGS].
 struct Invocation
 {
-    enum class Command { Help, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt };
+    enum class Command { Help, Version, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt };
 
     Command command = Command::Help;
     QString vaultPath; // empty: the default vault
@@ -24,6 +24,7 @@ struct Invocation
     bool newPassword = false; // edit
     bool showPasswords = false; // list
     QString file; // export (empty: standard output), import
+    bool force = false; // export: an existing file is replaced
     VaultCsv::Format importFormat = VaultCsv::Format::Auto;
     bool skipInvalid = false; // import
 

@@ -21,8 +21,14 @@ public:
     Console &operator=(const Console &) = delete;
 
     void out(QStringView text);
+    // Control characters (C0, DEL, C1) as \t, \n, \r or \xHH, so a field stays
+    // one piece of one line and nothing reaches the terminal as a command.
+    void outEscaped(QStringView text);
     void outBytes(QByteArrayView bytes);
     void err(const QString &text);
+    // Writes what is left. The reason when any write to standard output
+    // failed (a full disk, a closed pipe); empty when all went out.
+    QString finish();
 
     // Empty when no line could be read (no terminal, or the input has ended).
     std::optional<QString> password(const QString &prompt);
@@ -30,6 +36,7 @@ public:
 
 private:
     void flushOut();
+    void write(QByteArrayView bytes);
     std::optional<QString> readLine();
 
     bool m_passwordsFromStdin;
@@ -37,4 +44,5 @@ private:
     QByteArray m_piece;
     qsizetype m_used = 0;
     QStringEncoder m_toUtf8{QStringEncoder::Utf8};
+    QString m_outError;
 };

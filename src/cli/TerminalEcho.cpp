@@ -3,12 +3,35 @@
 #include <QtGlobal>
 
 #if defined(Q_OS_UNIX)
+#include <array>
+#include <csignal>
 #include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+// What a signal handler may read: the settings to put back while echo is off.
+termios g_before;
+volatile std::sig_atomic_t g_echoIsOff = 0;
+
+constexpr std::array<int, 3> EndingSignals{SIGINT, SIGTERM, SIGHUP};
+
+// Ctrl-C at the prompt must not leave the terminal without echo: the settings
+// go back first, then the signal ends the program as it would have.
+extern "C" void restoreEchoAndEnd(int signal)
+{
+    if (g_echoIsOff)
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_before);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+} // namespace
 
 struct TerminalEcho::Saved
 {
     termios settings;
+    std::array<struct sigaction, EndingSignals.size()> handlers;
 };
 
 TerminalEcho::TerminalEcho()
@@ -16,18 +39,31 @@ TerminalEcho::TerminalEcho()
     termios quiet;
     if (!inputIsTerminal() || tcgetattr(STDIN_FILENO, &quiet) != 0)
         return;
-    const termios before = quiet;
+    auto saved = std::make_unique<Saved>();
+    saved->settings = quiet;
+    g_before = quiet;
+    struct sigaction restoring = {};
+    restoring.sa_handler = restoreEchoAndEnd;
+    sigemptyset(&restoring.sa_mask);
+    for (size_t i = 0; i < EndingSignals.size(); ++i)
+        sigaction(EndingSignals[i], &restoring, &saved->handlers[i]);
     // The Enter key still moves to the next line.
     quiet.c_lflag &= ~tcflag_t(ECHO);
     quiet.c_lflag |= ECHONL;
-    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0)
-        m_saved = std::make_unique<Saved>(Saved{before});
+    g_echoIsOff = 1;
+    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) != 0)
+        g_echoIsOff = 0;
+    m_saved = std::move(saved);
 }
 
 TerminalEcho::~TerminalEcho()
 {
-    if (m_saved)
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved->settings);
+    if (!m_saved)
+        return;
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved->settings);
+    g_echoIsOff = 0;
+    for (size_t i = 0; i < EndingSignals.size(); ++i)
+        sigaction(EndingSignals[i], &m_saved->handlers[i], nullptr);
 }
 
 bool TerminalEcho::inputIsTerminal()

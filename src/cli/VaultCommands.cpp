@@ -2,8 +2,9 @@
 
 #include "Console.h"
 #include "vault/EncryptedFormat.h"
+#include "vault/Rules.h"
 #include "vault/VaultCsv.h"
-#include "vault/VaultFormat.h"
+#include "vault/VaultFile.h"
 #include "vault/VaultLocation.h"
 #include "vault/VaultSession.h"
 
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -43,39 +43,33 @@ Result<void> saved(const VaultSession &session, const Result<VaultSession::SaveS
                          session.disputes().size())};
 }
 
-// The rules the entry editor applies to what is typed.
+// The rules the entry editor applies to what is typed, in its words.
 Result<void> checkTyped(const VaultEntry &entry)
 {
-    if (entry.Username.isEmpty())
+    const Rules::EntryCheck check = Rules::checkEntry(entry);
+    switch (check.problem) {
+    case Rules::EntryCheck::Problem::None:
+        return {};
+    case Rules::EntryCheck::Problem::NoUsername:
         return Error{u"You must enter a username"_s};
-    if (entry.Password.isEmpty())
+    case Rules::EntryCheck::Problem::NoPassword:
         return Error{u"You must enter a password"_s};
-    if (const QString reason = VaultFormat::entryUnstorableReason(entry); !reason.isEmpty())
-        return Error{u"Nothing was saved: %1"_s.arg(reason)};
-    return {};
+    case Rules::EntryCheck::Problem::Unstorable:
+        break;
+    }
+    return Error{u"Nothing was saved: %1"_s.arg(check.sentence())};
 }
 
-Result<void> writeFile(const QString &path, const QByteArray &bytes)
+// An export never lands on a file the vault needs, whatever its name or --force.
+Result<void> checkExportTarget(const QString &file, const QString &vaultPath)
 {
-    const bool isNew = !QFileInfo::exists(path);
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly)
-            && (!isNew || file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            && file.write(bytes) == bytes.size() && file.commit();
-    if (!written)
-        return Error{u"Could not write \"%1\": %2"_s.arg(native(path), file.errorString())};
+    const QString target = VaultFile::canonicalPath(file);
+    for (const QString &own : {vaultPath, VaultFile::backupPathOf(vaultPath), vaultPath + u".lock"_s}) {
+        if (target == own)
+            return Error{u"\"%1\" is the vault's own file \"%2\"; the export goes to another file"_s.arg(
+                    native(file), native(own))};
+    }
     return {};
-}
-
-Result<QByteArray> readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Error{u"Could not open \"%1\": %2"_s.arg(native(path), file.errorString())};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Error{u"Could not read \"%1\": %2"_s.arg(native(path), file.errorString())};
-    return bytes;
 }
 
 } // namespace
@@ -88,9 +82,12 @@ VaultCommands::VaultCommands(const Invocation &invocation, Console &console)
 int VaultCommands::run()
 {
     const Result<void> done = execute();
-    if (done)
+    // Output that did not get out is a failure, even of a command that worked.
+    const QString outputFailed = m_console.finish();
+    if (done && outputFailed.isEmpty())
         return 0;
-    m_console.err(u"keyholder-cli: %1\n"_s.arg(done.message()));
+    m_console.err(u"keyholder-cli: %1\n"_s.arg(
+            done ? u"Could not write to standard output: %1"_s.arg(outputFailed) : done.message()));
     return 1;
 }
 
@@ -104,6 +101,15 @@ Result<void> VaultCommands::execute()
     VaultSession session(m_vaultPath);
     if (m_invocation.command == Command::Create)
         return create(session);
+    // Files named on the line are checked before the vault is locked or a password asked.
+    if (m_invocation.command == Command::Import) {
+        if (Result<void> readable = VaultFile::checkReadableFile(m_invocation.file); !readable)
+            return readable;
+    }
+    if (m_invocation.command == Command::Export && !m_invocation.file.isEmpty()) {
+        if (Result<void> target = checkExportTarget(m_invocation.file, session.path()); !target)
+            return target;
+    }
     if (Result<void> opened = openSession(session); !opened)
         return opened;
     if (Result<void> unlocked = unlock(session); !unlocked)
@@ -120,7 +126,8 @@ Result<void> VaultCommands::execute()
     case Command::Encrypt: return encrypt(session);
     case Command::Decrypt: return decrypt(session);
     case Command::Create:
-    case Command::Help: break;
+    case Command::Help:
+    case Command::Version: break;
     }
     return {};
 }
@@ -187,10 +194,11 @@ Result<void> VaultCommands::create(VaultSession &session)
         if (again.value() != password.value())
             return Error{u"The two passwords differ"_s};
     }
-    if (password->isEmpty())
-        return Error{u"The master password cannot be empty"_s};
-    if (const QString reason = VaultFormat::unstorableReason(password.value()); !reason.isEmpty())
-        return Error{u"The master password cannot be saved: %1."_s.arg(reason)};
+    const Rules::MasterPasswordCheck check = Rules::checkMasterPassword(password.value());
+    if (check.problem == Rules::MasterPasswordCheck::Problem::TooShort)
+        return Error{u"The master password must be at least %1 characters long"_s.arg(Rules::MinimumMasterPasswordLength)};
+    if (check.problem == Rules::MasterPasswordCheck::Problem::Unstorable)
+        return Error{u"The master password cannot be saved: %1."_s.arg(check.reason)};
     if (!existed) {
         if (Result<void> opened = session.open(); !opened)
             return opened;
@@ -237,13 +245,13 @@ Result<int> VaultCommands::entryRow(const VaultSession &session) const
 Result<void> VaultCommands::list(const VaultSession &session)
 {
     for (const EntryRow &row : session.entries().rows()) {
-        m_console.out(row.username());
+        m_console.outEscaped(row.username());
         if (m_invocation.showPasswords) {
             m_console.out(u"\t");
-            m_console.out(row.password());
+            m_console.outEscaped(row.password());
         }
         m_console.out(u"\t");
-        m_console.out(row.location());
+        m_console.outEscaped(row.location());
         m_console.out(u"\n");
     }
     return {};
@@ -254,8 +262,14 @@ Result<void> VaultCommands::show(const VaultSession &session)
     const Result<int> row = entryRow(session);
     if (!row)
         return row.error();
-    const VaultEntry entry = session.entries().entry(row.value());
-    m_console.out(u"Username: %1\nPassword: %2\nLocation: %3\n"_s.arg(entry.Username, entry.Password, entry.Location));
+    const EntryRow &entry = session.entries().row(row.value());
+    const std::pair<QStringView, QStringView> lines[] = {
+            {u"Username: ", entry.username()}, {u"Password: ", entry.password()}, {u"Location: ", entry.location()}};
+    for (const auto &[label, text] : lines) {
+        m_console.out(label);
+        m_console.outEscaped(text);
+        m_console.out(u"\n");
+    }
     return {};
 }
 
@@ -308,37 +322,42 @@ Result<void> VaultCommands::remove(VaultSession &session)
 
 Result<void> VaultCommands::exportCsv(const VaultSession &session)
 {
-    const QByteArray csv = VaultCsv::exportCsv(session.entries().entries());
+    const QByteArray csv = VaultCsv::exportCsv(session.entries().rows());
     m_console.err(u"Warning: the export is not protected: anyone who can read it can read every password.\n"_s);
     if (m_invocation.file.isEmpty()) {
         m_console.outBytes(csv);
         return {};
     }
-    return writeFile(m_invocation.file, csv);
+    return VaultFile::writePrivate(m_invocation.file, csv,
+                                   m_invocation.force ? VaultFile::Existing::Replace : VaultFile::Existing::Refuse);
 }
 
 // Nothing is added until every row has passed, unless told to leave out the
 // rows the vault cannot store; then all of them are saved at once, or none.
 Result<void> VaultCommands::importCsv(VaultSession &session)
 {
-    const Result<QByteArray> bytes = readFile(m_invocation.file);
-    if (!bytes)
-        return bytes.error();
-    Result<VaultCsv::Import> import = VaultCsv::importCsv(bytes.value(), m_invocation.importFormat);
+    const QString &path = m_invocation.file;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Error{u"Could not open \"%1\": %2"_s.arg(native(path), file.errorString())};
+    Result<VaultCsv::Import> import = VaultCsv::importCsv(file, m_invocation.importFormat, session.entries().rows());
     if (!import)
-        return Error{u"Could not import \"%1\": %2"_s.arg(native(m_invocation.file), import.message())};
+        return Error{u"Could not import \"%1\": %2"_s.arg(native(path), import.message())};
     for (const VaultCsv::RejectedRow &row : import->rejected)
         m_console.err(u"row %1: %2\n"_s.arg(row.row).arg(row.reason));
     if (!import->rejected.empty() && !m_invocation.skipInvalid) {
         return Error{u"Nothing was imported: %1 row(s) cannot be stored; --skip-invalid imports the others"_s
                              .arg(import->rejected.size())};
     }
-    const size_t imported = import->entries.size();
-    if (Result<void> done = saved(session, session.addAll(std::move(import.value().entries))); !done)
+    const size_t imported = import->rows.size();
+    if (Result<void> done = saved(session, session.addAll(std::move(import.value().rows))); !done)
         return done;
-    m_console.out(u"Imported %1 entries from a %2 export; skipped %3 row(s).\n"_s.arg(imported)
-                          .arg(VaultCsv::nameOf(import->format))
-                          .arg(import->rejected.size()));
+    QString report = u"Imported %1 entries from a %2 export; skipped %3 row(s)"_s.arg(imported)
+                             .arg(VaultCsv::nameOf(import->format))
+                             .arg(import->rejected.size());
+    if (import->duplicates > 0)
+        report += u"; skipped %1 duplicates"_s.arg(import->duplicates);
+    m_console.out(report + u".\n"_s);
     return {};
 }
 

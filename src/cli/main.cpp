@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "VaultCommands.h"
 
+#include "VersionInfo.h"
 #include "platform/ProcessSafety.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@ using namespace Qt::StringLiterals;
 int main(int argc, char *argv[])
 {
     platform::disableCoreDumps();
+    platform::ignoreBrokenPipe();
     QCoreApplication app(argc, argv);
     const auto parsed = CommandLine::parse(app.arguments().sliced(1));
     if (const auto *usageError = std::get_if<CommandLine::UsageError>(&parsed)) {
@@ -22,7 +24,13 @@ int main(int argc, char *argv[])
     Console console(invocation.passwordStdin);
     if (invocation.command == Invocation::Command::Help) {
         console.out(CommandLine::usage());
-        return 0;
+        return console.finish().isEmpty() ? 0 : 1;
+    }
+    if (invocation.command == Invocation::Command::Version) {
+        console.out(u"keyholder-cli %1.%2.%3\n"_s.arg(VersionInfoValues::Major)
+                            .arg(VersionInfoValues::Minor)
+                            .arg(VersionInfoValues::Revision));
+        return console.finish().isEmpty() ? 0 : 1;
     }
     return VaultCommands(invocation, console).run();
 }

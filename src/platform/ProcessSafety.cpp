@@ -6,6 +6,9 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 namespace platform {
 
@@ -15,6 +18,13 @@ void disableCoreDumps()
     const rlimit noCoreFile{0, 0};
     setrlimit(RLIMIT_CORE, &noCoreFile);
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+#endif
+}
+
+void ignoreBrokenPipe()
+{
+#ifdef Q_OS_UNIX
+    std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 

@@ -7,4 +7,8 @@ namespace platform {
 // other process of the same user may read this one's memory.
 void disableCoreDumps();
 
+// A reader that went away (a closed pipe) makes a write fail with a reason,
+// instead of ending the process without a word.
+void ignoreBrokenPipe();
+
 } // namespace platform

@@ -1,5 +1,8 @@
 #include "CsvTable.h"
 
+#include <QBuffer>
+#include <QFileDevice>
+#include <QIODevice>
 #include <QStringDecoder>
 
 #include <csv.h>
@@ -11,11 +14,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
+constexpr qint64 PieceSize = 1 << 16;
 
 struct Collector
 {
-    std::vector<CsvTable::Row> rows;
+    const std::function<void(CsvTable::Row &&)> &onRow;
     CsvTable::Row current;
+    qsizetype rows = 0;
     bool badUtf8 = false;
 
     void addField(const char *data, size_t size)
@@ -26,8 +31,10 @@ struct Collector
     }
     void endRow()
     {
-        rows.push_back(std::move(current));
-        current = {};
+        ++rows;
+        if (!badUtf8)
+            onRow(std::exchange(current, {}));
+        current.clear();
     }
 };
 
@@ -55,30 +62,55 @@ struct ParserDeleter
     }
 };
 
+Error invalid(csv_parser *parser, qsizetype rows)
+{
+    return {u"The file is not valid CSV: %1 (after record %2)"_s.arg(
+            QString::fromUtf8(csv_strerror(csv_error(parser))), QString::number(rows))};
+}
+
 } // namespace
 
 namespace CsvTable {
 
-Result<std::vector<Row>> read(QByteArrayView utf8)
+Result<void> read(QIODevice &input, const std::function<void(Row &&)> &onRow)
 {
-    if (utf8.startsWith(Utf8Bom))
-        utf8 = utf8.sliced(Utf8Bom.size());
     std::unique_ptr<csv_parser, ParserDeleter> parser(new csv_parser);
     if (csv_init(parser.get(), CSV_STRICT | CSV_STRICT_FINI) != 0)
         return Error{u"Could not start the CSV reader"_s};
     csv_set_space_func(parser.get(), noSpaces);
-    Collector collector;
-    const size_t size = size_t(utf8.size());
-    const bool parsed = csv_parse(parser.get(), utf8.data(), size, onField, onRowEnd, &collector) == size
-            && csv_fini(parser.get(), onField, onRowEnd, &collector) == 0;
-    if (!parsed) {
-        return Error{u"The file is not valid CSV: %1 (after record %2)"_s.arg(
-                QString::fromUtf8(csv_strerror(csv_error(parser.get()))),
-                QString::number(collector.rows.size()))};
+    Collector collector{onRow, {}, 0, false};
+    bool first = true;
+    for (;;) {
+        const QByteArray piece = input.read(PieceSize);
+        if (piece.isEmpty())
+            break;
+        QByteArrayView bytes = piece;
+        if (std::exchange(first, false) && bytes.startsWith(Utf8Bom))
+            bytes = bytes.sliced(Utf8Bom.size());
+        if (csv_parse(parser.get(), bytes.data(), size_t(bytes.size()), onField, onRowEnd, &collector)
+            != size_t(bytes.size()))
+            return invalid(parser.get(), collector.rows);
+        if (collector.badUtf8)
+            return Error{u"The file is not UTF-8 text"_s};
     }
+    if (const auto *file = qobject_cast<QFileDevice *>(&input); file && file->error() != QFileDevice::NoError)
+        return Error{u"Could not read the file: %1"_s.arg(file->errorString())};
+    if (csv_fini(parser.get(), onField, onRowEnd, &collector) != 0)
+        return invalid(parser.get(), collector.rows);
     if (collector.badUtf8)
         return Error{u"The file is not UTF-8 text"_s};
-    return std::move(collector.rows);
+    return {};
+}
+
+Result<std::vector<Row>> read(QByteArrayView utf8)
+{
+    QByteArray bytes = utf8.toByteArray();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    std::vector<Row> rows;
+    if (Result<void> done = read(buffer, [&rows](Row &&row) { rows.push_back(std::move(row)); }); !done)
+        return done.error();
+    return rows;
 }
 
 void appendRow(QByteArray &out, const Row &fields)

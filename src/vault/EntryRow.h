@@ -22,6 +22,11 @@ public:
     QStringView location() const { return field(2); }
     VaultEntry entry() const;
 
+    friend bool operator==(const EntryRow &a, const EntryRow &b)
+    {
+        return a.username() == b.username() && a.password() == b.password() && a.location() == b.location();
+    }
+
 private:
     QString m_text;
     // A vault file is far smaller than 2 GiB, and so is every field in it.

@@ -48,6 +48,11 @@ void PendingChanges::added(const VaultEntry &entry)
     m_changes.push_back({Change::Add, std::nullopt, entry});
 }
 
+void PendingChanges::addedRows(std::vector<EntryRow> rows)
+{
+    m_changes.push_back({Change::AddRows, std::nullopt, {}, false, std::move(rows)});
+}
+
 void PendingChanges::edited(const VaultEntry &before, const VaultEntry &after)
 {
     m_changes.push_back({Change::Edit, before, after});
@@ -73,6 +78,12 @@ PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const Entry
         Change &change = *it;
         if (change.kind == Change::Add) {
             entries.push_back(change.after);
+            ++it;
+            continue;
+        }
+        if (change.kind == Change::AddRows) {
+            for (const EntryRow &row : change.rows)
+                entries.push_back(row.entry());
             ++it;
             continue;
         }

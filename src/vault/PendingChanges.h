@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryRow.h"
 #include "VaultEntry.h"
 
 #include <optional>
@@ -31,6 +32,8 @@ public:
     };
 
     void added(const VaultEntry &entry);
+    // Many at once, as an import adds them; the rows share their text with the list's.
+    void addedRows(std::vector<EntryRow> rows);
     void edited(const VaultEntry &before, const VaultEntry &after);
     void deleted(const VaultEntry &before);
 
@@ -49,11 +52,12 @@ public:
 private:
     struct Change
     {
-        enum Kind { Add, Edit, Delete } kind;
+        enum Kind { Add, AddRows, Edit, Delete } kind;
         // The entry it applies to; empty once it was deleted in the file.
         std::optional<VaultEntry> before;
         VaultEntry after;
         bool disputed = false;
+        std::vector<EntryRow> rows; // AddRows only
     };
 
     std::vector<Change> m_changes;

@@ -1,10 +1,15 @@
 #include "VaultCsv.h"
 
 #include "CsvTable.h"
-#include "VaultFormat.h"
+#include "Rules.h"
+
+#include <QBuffer>
+#include <QIODevice>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -12,14 +17,14 @@ namespace {
 
 using VaultCsv::Format;
 
-// A peer's documented header row (the leading columns, where it has more),
-// and the columns an entry is taken from. The location is the address, or the
-// title when a row has none.
+// A peer's export: the columns its header must have (others may come and go,
+// in any order), and those an entry is taken from. The location is the
+// address, or the title when a row has none.
 struct PeerFormat
 {
     Format format;
     QLatin1StringView name;
-    QStringList header;
+    QStringList required;
     QString username, password, address, title;
 };
 
@@ -28,14 +33,11 @@ const std::array<PeerFormat, 5> &peerFormats()
     static const std::array<PeerFormat, 5> formats{{
         {Format::Keyholder, "keyholder"_L1, {u"username"_s, u"password"_s, u"location"_s},
          u"username"_s, u"password"_s, u"location"_s, {}},
-        {Format::KeePassXC, "keepassxc"_L1,
-         {u"Group"_s, u"Title"_s, u"Username"_s, u"Password"_s, u"URL"_s, u"Notes"_s},
+        {Format::KeePassXC, "keepassxc"_L1, {u"Title"_s, u"Username"_s, u"Password"_s, u"URL"_s},
          u"Username"_s, u"Password"_s, u"URL"_s, u"Title"_s},
-        {Format::Bitwarden, "bitwarden"_L1,
-         {u"folder"_s, u"favorite"_s, u"type"_s, u"name"_s, u"notes"_s, u"fields"_s, u"reminder"_s,
-          u"login_uri"_s, u"login_username"_s, u"login_password"_s, u"login_totp"_s},
+        {Format::Bitwarden, "bitwarden"_L1, {u"name"_s, u"login_uri"_s, u"login_username"_s, u"login_password"_s},
          u"login_username"_s, u"login_password"_s, u"login_uri"_s, u"name"_s},
-        {Format::Chrome, "chrome"_L1, {u"name"_s, u"url"_s, u"username"_s, u"password"_s, u"note"_s},
+        {Format::Chrome, "chrome"_L1, {u"name"_s, u"url"_s, u"username"_s, u"password"_s},
          u"username"_s, u"password"_s, u"url"_s, u"name"_s},
         {Format::Firefox, "firefox"_L1, {u"url"_s, u"username"_s, u"password"_s, u"httpRealm"_s},
          u"username"_s, u"password"_s, u"url"_s, {}},
@@ -43,19 +45,36 @@ const std::array<PeerFormat, 5> &peerFormats()
     return formats;
 }
 
-bool headerMatches(const PeerFormat &peer, const CsvTable::Row &header)
+bool headerFits(const PeerFormat &peer, const CsvTable::Row &header)
 {
-    return header.size() >= peer.header.size()
-            && std::equal(peer.header.begin(), peer.header.end(), header.begin());
+    return std::all_of(peer.required.begin(), peer.required.end(),
+                       [&](const QString &column) { return header.contains(column); });
 }
 
-const PeerFormat *peerFor(Format format, const CsvTable::Row &header)
+QStringList namesOf(const std::vector<const PeerFormat *> &peers)
 {
+    QStringList names;
+    for (const PeerFormat *peer : peers)
+        names.append(peer->name);
+    return names;
+}
+
+Result<const PeerFormat *> peerFor(Format format, const CsvTable::Row &header)
+{
+    std::vector<const PeerFormat *> fitting;
     for (const PeerFormat &peer : peerFormats()) {
-        if ((format == Format::Auto || format == peer.format) && headerMatches(peer, header))
-            return &peer;
+        if ((format == Format::Auto || format == peer.format) && headerFits(peer, header))
+            fitting.push_back(&peer);
     }
-    return nullptr;
+    if (fitting.size() == 1)
+        return fitting.front();
+    if (fitting.size() > 1)
+        return Error{u"The header row fits the %1 formats alike; --format says which it is"_s.arg(
+                namesOf(fitting).join(u" and "))};
+    if (format != Format::Auto)
+        return Error{u"The header row is not that of a %1 export"_s.arg(VaultCsv::nameOf(format))};
+    return Error{u"The header row matches none of the formats known: %1"_s.arg(
+            VaultCsv::formatNames().sliced(1).join(u", "))};
 }
 
 // Column positions of one peer's fields in this file's header; -1 for none.
@@ -81,6 +100,109 @@ VaultEntry entryOf(const CsvTable::Row &row, const Columns &columns)
         location = fieldOf(row, columns.title);
     return {fieldOf(row, columns.username), fieldOf(row, columns.password), location};
 }
+
+// An entry by its three texts, pointing at a known row or a new one. New rows
+// have their room reserved, so they seldom move; when they must, the keys are made anew.
+struct SameEntry
+{
+    const EntryRow *row;
+    friend bool operator==(SameEntry a, SameEntry b) { return *a.row == *b.row; }
+    friend size_t qHash(SameEntry key, size_t seed)
+    {
+        return qHashMulti(seed, key.row->username(), key.row->password(), key.row->location());
+    }
+};
+
+// Rows end in LF or CR LF; a file of CR-only line ends has more, and only costs a regrowth.
+qsizetype likelyRowsIn(QIODevice &csv)
+{
+    qsizetype lines = 1;
+    for (QByteArray piece; !(piece = csv.read(1 << 16)).isEmpty();)
+        lines += piece.count('\n');
+    csv.seek(0);
+    return lines;
+}
+
+class Importer
+{
+public:
+    Importer(Format asked, const std::vector<EntryRow> &known, qsizetype likelyRows)
+        : m_asked(asked), m_known(known)
+    {
+        m_import.rows.reserve(size_t(likelyRows));
+        m_seen.reserve(qsizetype(known.size()) + likelyRows);
+        for (const EntryRow &row : known)
+            m_seen.insert({&row});
+    }
+
+    void take(CsvTable::Row &&row)
+    {
+        if (++m_rowNumber == 1) {
+            takeHeader(std::move(row));
+            return;
+        }
+        if (!m_peer)
+            return;
+        if (row.size() != m_header.size()) {
+            reject(u"it has %1 fields where the header has %2"_s.arg(row.size()).arg(m_header.size()));
+            return;
+        }
+        const VaultEntry entry = entryOf(row, *m_columns);
+        if (const Rules::EntryCheck check = Rules::checkEntry(entry); !check.ok()) {
+            reject(check.sentence());
+            return;
+        }
+        if (m_import.rows.size() == m_import.rows.capacity())
+            growRows();
+        m_import.rows.emplace_back(entry);
+        if (!m_seen.contains({&m_import.rows.back()})) {
+            m_seen.insert({&m_import.rows.back()});
+            return;
+        }
+        m_import.rows.pop_back();
+        ++m_import.duplicates;
+    }
+
+    Result<VaultCsv::Import> finish()
+    {
+        if (m_rowNumber == 0)
+            return Error{u"The file is empty"_s};
+        if (!m_peer)
+            return m_peer.error();
+        m_import.format = m_peer.value()->format;
+        return std::move(m_import);
+    }
+
+private:
+    void takeHeader(CsvTable::Row &&header)
+    {
+        m_header = std::move(header);
+        m_peer = peerFor(m_asked, m_header);
+        if (m_peer)
+            m_columns.emplace(*m_peer.value(), m_header);
+    }
+
+    void reject(QString reason) { m_import.rejected.push_back({m_rowNumber, std::move(reason)}); }
+
+    void growRows()
+    {
+        m_import.rows.reserve(std::max<size_t>(16, 2 * m_import.rows.capacity()));
+        m_seen.clear();
+        for (const std::vector<EntryRow> *rows : {&m_known, &std::as_const(m_import.rows)}) {
+            for (const EntryRow &row : *rows)
+                m_seen.insert({&row});
+        }
+    }
+
+    Format m_asked;
+    const std::vector<EntryRow> &m_known;
+    VaultCsv::Import m_import;
+    QSet<SameEntry> m_seen;
+    CsvTable::Row m_header;
+    Result<const PeerFormat *> m_peer = Error{};
+    std::optional<Columns> m_columns;
+    int m_rowNumber = 0;
+};
 
 } // namespace
 
@@ -114,48 +236,29 @@ QString nameOf(Format format)
     return u"auto"_s;
 }
 
-Result<Import> importCsv(QByteArrayView utf8, Format format)
+Result<Import> importCsv(QIODevice &csv, Format format, const std::vector<EntryRow> &known)
 {
-    Result<std::vector<CsvTable::Row>> rows = CsvTable::read(utf8);
-    if (!rows)
-        return rows.error();
-    if (rows->empty())
-        return Error{u"The file is empty"_s};
-    const CsvTable::Row &header = rows->front();
-    const PeerFormat *peer = peerFor(format, header);
-    if (!peer) {
-        if (format != Format::Auto)
-            return Error{u"The header row is not that of a %1 export"_s.arg(nameOf(format))};
-        return Error{u"The header row matches none of the formats known: %1"_s.arg(
-                formatNames().sliced(1).join(u", "))};
-    }
-    const Columns columns(*peer, header);
-    Import import;
-    import.format = peer->format;
-    import.entries.reserve(rows->size() - 1);
-    for (size_t i = 1; i < rows->size(); ++i) {
-        const CsvTable::Row &row = rows.value()[i];
-        const int rowNumber = int(i) + 1;
-        if (row.size() != header.size()) {
-            import.rejected.push_back({rowNumber, u"it has %1 fields where the header has %2"_s.arg(
-                                                          row.size()).arg(header.size())});
-            continue;
-        }
-        VaultEntry entry = entryOf(row, columns);
-        if (QString reason = VaultFormat::entryUnstorableReason(entry); !reason.isEmpty())
-            import.rejected.push_back({rowNumber, std::move(reason)});
-        else
-            import.entries.push_back(std::move(entry));
-    }
-    return import;
+    Importer importer(format, known, csv.isSequential() ? 0 : likelyRowsIn(csv));
+    if (Result<void> read = CsvTable::read(csv, [&importer](CsvTable::Row &&row) { importer.take(std::move(row)); });
+        !read)
+        return read.error();
+    return importer.finish();
 }
 
-QByteArray exportCsv(const std::vector<VaultEntry> &entries)
+Result<Import> importCsv(QByteArrayView utf8, Format format)
+{
+    QByteArray bytes = utf8.toByteArray();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return importCsv(buffer, format);
+}
+
+QByteArray exportCsv(const std::vector<EntryRow> &rows)
 {
     QByteArray out;
-    CsvTable::appendRow(out, peerFormats().front().header);
-    for (const VaultEntry &entry : entries)
-        CsvTable::appendRow(out, {entry.Username, entry.Password, entry.Location});
+    CsvTable::appendRow(out, peerFormats().front().required);
+    for (const EntryRow &row : rows)
+        CsvTable::appendRow(out, {row.username().toString(), row.password().toString(), row.location().toString()});
     return out;
 }
 

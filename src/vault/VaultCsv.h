@@ -1,7 +1,7 @@
 #pragma once
 
+#include "EntryRow.h"
 #include "Result.h"
-#include "VaultEntry.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,8 +11,10 @@
 #include <optional>
 #include <vector>
 
+class QIODevice;
+
 // Entries to and from CSV: our own export, and the exports of other password
-// managers, recognised by their header rows.
+// managers, recognised by the columns their header rows must have.
 namespace VaultCsv {
 
 enum class Format { Auto, Keyholder, KeePassXC, Bitwarden, Chrome, Firefox };
@@ -22,7 +24,7 @@ QStringList formatNames();
 std::optional<Format> formatNamed(QStringView name);
 QString nameOf(Format format);
 
-// A row the vault cannot store. Rows count as a spreadsheet shows them: the header is row 1.
+// A row the vault cannot take. Rows count as a spreadsheet shows them: the header is row 1.
 struct RejectedRow
 {
     int row = 0;
@@ -32,14 +34,19 @@ struct RejectedRow
 struct Import
 {
     Format format = Format::Auto; // the one the header matched
-    std::vector<VaultEntry> entries; // the rows that can be stored, in file order
+    std::vector<EntryRow> rows; // the rows that can be stored and are new, in file order
     std::vector<RejectedRow> rejected;
+    int duplicates = 0; // rows equal to an entry already known, or to an earlier row
 };
 
-// Fails when the file is not CSV in UTF-8 or its header is not that of the format.
+// Reads the file in pieces. Fails when it is not CSV in UTF-8, or when its
+// header fits none of the formats, or more than one (then the format must be
+// named). A row the entry editor could not save is rejected with its reason; a
+// row equal in all three fields to one of known, or to an earlier row, is left out.
+Result<Import> importCsv(QIODevice &csv, Format format, const std::vector<EntryRow> &known = {});
 Result<Import> importCsv(QByteArrayView utf8, Format format = Format::Auto);
 
 // The header "username,password,location", then one row per entry.
-QByteArray exportCsv(const std::vector<VaultEntry> &entries);
+QByteArray exportCsv(const std::vector<EntryRow> &rows);
 
 } // namespace VaultCsv

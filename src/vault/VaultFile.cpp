@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <memory>
 #include <new>
 
@@ -27,20 +28,28 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-Error fileError(const QString &what, const QString &path, const QString &reason)
+const QString TheVaultFile = u"the vault file"_s;
+const QString TheFile = u"the file"_s;
+
+QString sentenceStart(const QString &noun)
 {
-    return {u"Could not %1 the vault file \"%2\": %3"_s.arg(what, native(path), reason)};
+    return noun.first(1).toUpper() + noun.sliced(1);
+}
+
+Error fileError(const QString &what, const QString &path, const QString &reason, const QString &noun = TheVaultFile)
+{
+    return {u"Could not %1 %2 \"%3\": %4"_s.arg(what, noun, native(path), reason)};
 }
 
 // Saving makes a new file beside the old one, then renames it: both need the folder.
-Error folderError(const QString &what, const QString &path, const QString &reason)
+Error folderError(const QString &what, const QString &path, const QString &reason, const QString &noun)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo::exists(folder))
-        return {u"Could not %1 the vault file \"%2\": its folder \"%3\" does not exist."_s.arg(
-                what, native(path), native(folder))};
-    return {u"Could not %1 the vault file \"%2\": its folder \"%3\" cannot be written: %4"_s.arg(
-            what, native(path), native(folder), reason)};
+        return {u"Could not %1 %2 \"%3\": its folder \"%4\" does not exist."_s.arg(
+                what, noun, native(path), native(folder))};
+    return {u"Could not %1 %2 \"%3\": its folder \"%4\" cannot be written: %5"_s.arg(
+            what, noun, native(path), native(folder), reason)};
 }
 
 QString kindOf(const QFileInfo &info)
@@ -48,17 +57,17 @@ QString kindOf(const QFileInfo &info)
     return info.isDir() ? u"a folder"_s : u"a special file (such as a pipe or a device)"_s;
 }
 
-Error notRegularError(const QString &path, const QFileInfo &info)
+Error notRegularError(const QString &path, const QFileInfo &info, const QString &noun)
 {
-    return {u"The vault file \"%1\" is %2, not a regular file. It was left as it is."_s.arg(
-            native(path), kindOf(info))};
+    return {u"%1 \"%2\" is %3, not a regular file. It was left as it is."_s.arg(
+            sentenceStart(noun), native(path), kindOf(info))};
 }
 
-Result<void> checkIsRegularFile(const QString &path)
+Result<void> checkIsRegularFile(const QString &path, const QString &noun = TheVaultFile)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return notRegularError(path, info);
+        return notRegularError(path, info, noun);
     return {};
 }
 
@@ -104,38 +113,40 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes)
 
 // The new bytes, complete and on disk under a name of their own beside path.
 // The name is made afresh, so nothing there (a link) is written through.
-Result<std::unique_ptr<QTemporaryFile>> stage(const QString &path, QByteArrayView bytes,
-                                              const QString &what, QFileDevice::Permissions permissions)
+Result<std::unique_ptr<QTemporaryFile>> stage(const QString &path, QByteArrayView bytes, const QString &what,
+                                              QFileDevice::Permissions permissions,
+                                              const QString &noun = TheVaultFile)
 {
     auto file = std::make_unique<QTemporaryFile>(path + u".XXXXXX"_s);
     if (!file->open())
-        return folderError(what, path, file->errorString());
+        return folderError(what, path, file->errorString(), noun);
     if (!file->setPermissions(permissions))
-        return fileError(u"protect"_s, path, file->errorString());
+        return fileError(u"protect"_s, path, file->errorString(), noun);
     if (!writeAll(*file, bytes))
-        return fileError(what, path, file->errorString());
+        return fileError(what, path, file->errorString(), noun);
     if (const QString failed = FileSystem::syncFile(*file); !failed.isEmpty())
-        return fileError(what, path, failed);
+        return fileError(what, path, failed, noun);
     file->close();
     return file;
 }
 
-Result<void> putInPlace(QTemporaryFile &staged, const QString &path, const QString &what)
+Result<void> putInPlace(QTemporaryFile &staged, const QString &path, const QString &what,
+                        const QString &noun = TheVaultFile)
 {
     if (const QString failed = FileSystem::renameOver(staged.fileName(), path); !failed.isEmpty())
-        return folderError(what, path, failed);
+        return folderError(what, path, failed, noun);
     staged.setAutoRemove(false);
     FileSystem::syncFolder(QFileInfo(path).absolutePath());
     return {};
 }
 
 Result<void> replaceFile(const QString &path, QByteArrayView bytes, const QString &what,
-                         QFileDevice::Permissions permissions)
+                         QFileDevice::Permissions permissions, const QString &noun = TheVaultFile)
 {
-    Result<std::unique_ptr<QTemporaryFile>> staged = stage(path, bytes, what, permissions);
+    Result<std::unique_ptr<QTemporaryFile>> staged = stage(path, bytes, what, permissions, noun);
     if (!staged)
         return staged.error();
-    return putInPlace(*staged.value(), path, what);
+    return putInPlace(*staged.value(), path, what, noun);
 }
 
 // The old file gets a second name, which costs nothing; a copy is made where
@@ -158,14 +169,14 @@ Result<void> keepBackup(const QString &path)
     return {};
 }
 
-Result<void> checkReadable(const QString &path)
+Result<void> checkReadable(const QString &path, const QString &noun = TheVaultFile)
 {
-    if (Result<void> regular = checkIsRegularFile(path); !regular)
+    if (Result<void> regular = checkIsRegularFile(path, noun); !regular)
         return regular;
     const QFileInfo info(path);
     if (info.size() > VaultFile::MaximumSize)
-        return Error{u"The vault file \"%1\" is %2 MiB, larger than the %3 MiB a vault can be, so it "
-                     "was not read. It was left as it is."_s.arg(native(path))
+        return Error{u"%1 \"%2\" is %3 MiB, larger than the %4 MiB a vault can be, so it "
+                     "was not read. It was left as it is."_s.arg(sentenceStart(noun), native(path))
                              .arg(info.size() >> 20)
                              .arg(VaultFile::MaximumSize >> 20)};
     return {};
@@ -223,6 +234,24 @@ Result<void> write(const QString &path, QByteArrayView bytes, Backup backup)
             return kept;
     }
     return putInPlace(*staged.value(), path, u"save"_s);
+}
+
+Result<void> writePrivate(const QString &path, QByteArrayView bytes, Existing existing)
+{
+    const QFileInfo info(path);
+    if (Result<void> regular = checkIsRegularFile(path, TheFile); !regular)
+        return regular;
+    // A link counts as there, even one that leads nowhere.
+    if ((info.exists() || info.isSymLink()) && existing == Existing::Refuse)
+        return Error{u"The file \"%1\" is there already. It was left as it is."_s.arg(native(path))};
+    return replaceFile(path, bytes, u"write"_s, OwnerOnly, TheFile);
+}
+
+Result<void> checkReadableFile(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return fileError(u"open"_s, path, qt_error_string(ENOENT), TheFile);
+    return checkReadable(path, TheFile);
 }
 
 QString backupPathOf(const QString &path)

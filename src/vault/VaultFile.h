@@ -30,6 +30,16 @@ enum class Backup { None, KeepPrevious };
 // file is written: a failed save leaves the file and its backup as they were.
 Result<void> write(const QString &path, QByteArrayView bytes, Backup backup = Backup::None);
 
+// Another file of the user's that holds secrets (an export): the same safe
+// write, always owner-only, never through a link. A file or link already at
+// path is replaced only when asked.
+enum class Existing { Refuse, Replace };
+Result<void> writePrivate(const QString &path, QByteArrayView bytes, Existing existing);
+
+// A file to take entries from (an import) gets the vault's checks: a regular
+// file of at most MaximumSize, checked before it is opened, so a pipe never blocks.
+Result<void> checkReadableFile(const QString &path);
+
 QString backupPathOf(const QString &path);
 
 // The file a path names, links and "..'s resolved; for a file not there yet, its

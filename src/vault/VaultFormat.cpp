@@ -122,10 +122,10 @@ EntryRow rowFromLine(QByteArrayView rawLine)
 }
 
 template <class Item>
-qsizetype serializedSizeHint(const QString &masterPassword, const std::vector<Item> &items)
+qsizetype serializedSize(const std::vector<Item> &items)
 {
     constexpr qsizetype PerEntry = 2 * VaultFormat::FieldSeparator.size() + LineEnd.size();
-    qsizetype size = masterPassword.size() + 2 * LineEnd.size();
+    qsizetype size = 0;
     for (const Item &item : items) {
         for (const QStringView field : fieldsOf(item))
             size += field.size();
@@ -134,14 +134,17 @@ qsizetype serializedSizeHint(const QString &masterPassword, const std::vector<It
     return size;
 }
 
-template <class Item>
-QByteArray serializeItems(const QString &masterPassword, const std::vector<Item> &items)
+// The entries of each list in turn, after the master line.
+template <class Item, class... More>
+QByteArray serializeItems(const QString &masterPassword, const std::vector<Item> &items, const More &...more)
 {
     QByteArray out;
-    out.reserve(serializedSizeHint(masterPassword, items));
+    out.reserve(masterPassword.size() + 2 * LineEnd.size() + serializedSize(items) + (0 + ... + serializedSize(more)));
     appendLine(out, masterPassword);
-    for (const Item &item : items)
-        appendEntryLine(out, item);
+    for (const auto *list : {&items, &more...}) {
+        for (const Item &item : *list)
+            appendEntryLine(out, item);
+    }
     out += LineEnd;
     return out;
 }
@@ -212,6 +215,12 @@ QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> 
     return serializeItems(masterPassword, rows);
 }
 
+QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows,
+                     const std::vector<EntryRow> &moreRows)
+{
+    return serializeItems(masterPassword, rows, moreRows);
+}
+
 QByteArray masterOnly(const QString &masterPassword)
 {
     QByteArray out;
@@ -256,19 +265,6 @@ QString fieldUnstorableReason(QStringView text, Field field)
     // it, so the split lands one place early. A '|' just after one is harmless.
     if (field != Field::Location && text.endsWith(u'|'))
         return u"it ends with \"|\", which would run into the \"|||\" the vault file puts after it"_s;
-    return {};
-}
-
-QString entryUnstorableReason(const VaultEntry &entry)
-{
-    const std::array<std::tuple<QLatin1StringView, const QString *, Field>, 3> fields{{
-        {"username"_L1, &entry.Username, Field::Username},
-        {"password"_L1, &entry.Password, Field::Password},
-        {"location"_L1, &entry.Location, Field::Location}}};
-    for (const auto &[name, text, field] : fields) {
-        if (const QString reason = fieldUnstorableReason(*text, field); !reason.isEmpty())
-            return u"the %1 cannot be stored: %2"_s.arg(name, reason);
-    }
     return {};
 }
 

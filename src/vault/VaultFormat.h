@@ -38,6 +38,9 @@ QString readMasterPassword(QByteArrayView fileBytes);
 
 QByteArray serialize(const QString &masterPassword, const std::vector<VaultEntry> &entries);
 QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows);
+// The rows, then the more rows, as if they were one list.
+QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows,
+                     const std::vector<EntryRow> &moreRows);
 QByteArray masterOnly(const QString &masterPassword);
 QByteArray emptyVault();
 
@@ -51,8 +54,5 @@ QString unstorableReason(QStringView text);
 enum class Field { Username, Password, Location };
 // As unstorableReason, and also refuses what would break the split into fields.
 QString fieldUnstorableReason(QStringView text, Field field);
-// As fieldUnstorableReason for each field, naming the first one refused:
-// "the password cannot be stored: it contains ...".
-QString entryUnstorableReason(const VaultEntry &entry);
 
 } // namespace VaultFormat

@@ -241,14 +241,20 @@ Result<VaultSession::SaveStatus> VaultSession::add(const VaultEntry &entry)
     return save();
 }
 
-Result<VaultSession::SaveStatus> VaultSession::addAll(std::vector<VaultEntry> entries)
+Result<VaultSession::SaveStatus> VaultSession::addAll(std::vector<EntryRow> rows)
 {
     if (Result<void> writable = checkWritable(); !writable)
         return writable.error();
-    for (const VaultEntry &entry : entries)
-        m_pending.added(entry);
-    m_entries.append(std::move(entries));
-    return save();
+    // An import into a file nobody changed meanwhile is written straight away,
+    // so its rows are held once; otherwise they wait in the list like any change.
+    const bool writeAtOnce = m_pending.isEmpty() && !m_entries.Sorted() && !changedOnDisk();
+    Result<void> written = writeAtOnce ? write(VaultFile::Backup::KeepPrevious, rows) : Result<void>();
+    if (!writeAtOnce || !written)
+        m_pending.addedRows(rows);
+    m_entries.appendRows(std::move(rows));
+    if (!written)
+        return written.error();
+    return writeAtOnce ? Result<SaveStatus>(SaveStatus::Saved) : save();
 }
 
 Result<VaultSession::SaveStatus> VaultSession::replace(int row, const VaultEntry &entry)
@@ -324,9 +330,9 @@ Result<void> VaultSession::saveOverwriting()
     return write();
 }
 
-Result<void> VaultSession::write(VaultFile::Backup backup)
+Result<void> VaultSession::write(VaultFile::Backup backup, const std::vector<EntryRow> &moreRows)
 {
-    QByteArray plain = VaultFormat::serialize(m_masterPassword, m_entries.rows());
+    QByteArray plain = VaultFormat::serialize(m_masterPassword, m_entries.rows(), moreRows);
     QByteArray bytes = fileBytesFor(plain);
     Wipe::bytes(plain);
     Result<void> written = VaultFile::write(m_path, bytes, backup);

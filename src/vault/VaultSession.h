@@ -93,7 +93,7 @@ public:
     // The changes, made in the list and saved at once. Rows are 0-based.
     Result<SaveStatus> add(const VaultEntry &entry);
     // Many entries with one save: all of them are written, or none.
-    Result<SaveStatus> addAll(std::vector<VaultEntry> entries);
+    Result<SaveStatus> addAll(std::vector<EntryRow> rows);
     Result<SaveStatus> replace(int row, const VaultEntry &entry);
     Result<SaveStatus> remove(int row);
     // Writes the changes not saved yet, merged with the file when it changed outside.
@@ -134,8 +134,9 @@ private:
     Error withRestoreAdvice(const Error &damaged) const;
     Result<void> convertBackup(const std::optional<VaultKey> &from);
     Result<SaveStatus> saveMerging();
-    // The list as it is shown, in the file's format.
-    Result<void> write(VaultFile::Backup backup = VaultFile::Backup::KeepPrevious);
+    // The list as it is shown (and rows about to join it), in the file's format.
+    Result<void> write(VaultFile::Backup backup = VaultFile::Backup::KeepPrevious,
+                       const std::vector<EntryRow> &moreRows = {});
     bool changedOnDisk() const;
     void remember(const VaultFingerprint &fingerprint);
     void watchFile();

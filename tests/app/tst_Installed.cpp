@@ -1,6 +1,7 @@
 // The program as installed: where it finds its vault and help file, and its
 // command line.
 #include "TestEnv.h"
+#include "app/CommandLine.h"
 #include "ui/look/Form8.h"
 #include "ui/main/Form1.h"
 
@@ -34,10 +35,16 @@ struct Run {
     QString output;
 };
 
-Run runProgram(const QStringList &arguments)
+Run runProgram(const QStringList &arguments, bool display = true)
 {
     QProcess program;
     program.setProcessChannelMode(QProcess::MergedChannels);
+    if (!display) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        program.setProcessEnvironment(environment);
+    }
     program.start(QStringLiteral(KEYHOLDER_PROGRAM), arguments);
     if (!program.waitForFinished(60000))
         return {-1, QStringLiteral("did not finish")};
@@ -136,21 +143,46 @@ private slots:
         QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringList{"1.0.0"};
         QTest::newRow("--help") << QStringList{"--help"} << 0
                                 << QStringList{"--vault <FILE>", "--version", "Keyholder/data.enc"};
-        QTest::newRow("--vault without a file") << QStringList{"--vault"} << 1
-                                                << QStringList{"Missing value after '--vault'"};
-        QTest::newRow("unknown option") << QStringList{"--colour"} << 1
-                                        << QStringList{"Unknown option 'colour'"};
+        QTest::newRow("--vault without a file") << QStringList{"--vault"} << 2
+                                                << QStringList{"Missing value after '--vault'", "Usage: keyholder"};
+        QTest::newRow("unknown option") << QStringList{"--colour"} << 2
+                                        << QStringList{"Unknown option 'colour'", "Usage: keyholder"};
+        QTest::newRow("two vaults") << QStringList{"a.enc", "b.enc"} << 2
+                                    << QStringList{"only one vault can be opened at a time"};
     }
 
+    // With no display at all, too: the line is read before any window system starts.
     void commandLine()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QStringList, outputHas);
-        const Run run = runProgram(arguments);
-        QCOMPARE(run.exitCode, exitCode);
-        for (const QString &text : outputHas)
-            QVERIFY2(run.output.contains(text), qPrintable(run.output));
+        for (const bool display : {true, false}) {
+            const Run run = runProgram(arguments, display);
+            QCOMPARE(run.exitCode, exitCode);
+            for (const QString &text : outputHas)
+                QVERIFY2(run.output.contains(text), qPrintable(run.output));
+        }
+    }
+
+    void vaultNamedOnTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("vault");
+        QTest::newRow("as FILE") << QStringList{"my.enc"} << "my.enc";
+        QTest::newRow("with --vault") << QStringList{"--vault", "my.enc"} << "my.enc";
+        QTest::newRow("after the window system's options")
+                << QStringList{"-platform", "offscreen", "-style", "fusion", "my.enc"} << "my.enc";
+        QTest::newRow("none") << QStringList{} << "";
+    }
+
+    void vaultNamedOnTheCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, vault);
+        const auto parsed = CommandLine::parse(QStringList{"keyholder"} + arguments);
+        QVERIFY(std::holds_alternative<CommandLine::Options>(parsed));
+        QCOMPARE(std::get<CommandLine::Options>(parsed).vaultOverride, vault);
     }
 };
 

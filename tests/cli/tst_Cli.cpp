@@ -12,6 +12,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(std::vector<VaultEntry>)
@@ -74,6 +83,20 @@ private slots:
     void lockLeftElsewhereIsTakenOverOnlyWhenAsked();
     void secondNameOfALockedVaultIsRefused();
 
+    void exportNeverLandsOnAFileUnasked_data();
+    void exportNeverLandsOnAFileUnasked();
+    void failedOutputIsAnError_data();
+    void failedOutputIsAnError();
+    void importReadsOnlyARegularFileOfAVaultsSize_data();
+    void importReadsOnlyARegularFileOfAVaultsSize();
+    void importingTwiceAddsNothingTwice();
+    void controlCharactersReachTheTerminalEscaped();
+    void createTakesTheDialogsMasterPasswordRule();
+    void versionIsPrinted();
+#ifdef Q_OS_UNIX
+    void interruptedPromptGivesTheEchoBack();
+#endif
+
 private:
     Run cli(const QString &vault, const QStringList &arguments, const QByteArray &input = {});
     Run cli(const QStringList &arguments, const QByteArray &input = {})
@@ -83,10 +106,12 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_vault;
+    QString m_stdoutFile; // where the next run's standard output goes, when set
 };
 
 void tst_Cli::init()
 {
+    m_stdoutFile.clear();
     m_dir = std::make_unique<QTemporaryDir>();
     m_vault = m_dir->filePath(u"data.enc"_s);
     writeFile(m_vault, vaultOf(Entries));
@@ -95,6 +120,8 @@ void tst_Cli::init()
 Run tst_Cli::cli(const QString &vault, const QStringList &arguments, const QByteArray &input)
 {
     QProcess process;
+    if (!m_stdoutFile.isEmpty())
+        process.setStandardOutputFile(m_stdoutFile);
     process.start(QStringLiteral(KEYHOLDER_CLI), QStringList{u"--vault"_s, vault} + arguments);
     process.write(input);
     process.closeWriteChannel();
@@ -402,6 +429,211 @@ void tst_Cli::secondNameOfALockedVaultIsRefused()
     QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
     QVERIFY(!QFile::exists(alias + u".bak"_s));
 }
+
+
+namespace {
+
+QFileDevice::Permissions modeOf(const QString &path)
+{
+    return QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+}
+
+const QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+const QByteArray TheirBytes = "someone else's notes\n";
+
+} // namespace
+
+void tst_Cli::exportNeverLandsOnAFileUnasked_data()
+{
+    QTest::addColumn<QString>("target"); // what is at FILE: "file", "dangling link", "vault", "backup", "lock", "link to vault"
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("existing file") << u"file"_s << false << false;
+    QTest::newRow("existing file, --force") << u"file"_s << true << true;
+    QTest::newRow("dangling link") << u"dangling link"_s << false << false;
+    QTest::newRow("dangling link, --force") << u"dangling link"_s << true << true;
+    QTest::newRow("the vault, --force") << u"vault"_s << true << false;
+    QTest::newRow("its backup, --force") << u"backup"_s << true << false;
+    QTest::newRow("its lock, --force") << u"lock"_s << true << false;
+    QTest::newRow("a link to the vault, --force") << u"link to vault"_s << true << false;
+}
+
+void tst_Cli::exportNeverLandsOnAFileUnasked()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, force);
+    QFETCH(bool, written);
+    QString file = m_dir->filePath(u"export.csv"_s);
+    const QString linkTarget = m_dir->filePath(u"nowhere.csv"_s);
+    if (target == u"file"_s) {
+        writeFile(file, TheirBytes);
+        QVERIFY(QFile::setPermissions(file, OwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    } else if (target == u"dangling link"_s) {
+        QVERIFY(QFile::link(linkTarget, file));
+    } else if (target == u"vault"_s) {
+        file = m_vault;
+    } else if (target == u"backup"_s) {
+        file = VaultFile::backupPathOf(m_vault);
+        writeFile(file, vaultOf({}));
+    } else if (target == u"lock"_s) {
+        file = m_vault + u".lock"_s;
+    } else {
+        QVERIFY(QFile::link(m_vault, file));
+    }
+    const QByteArray before = contentsOf(file);
+
+    const QStringList force_ = force ? QStringList{u"--force"_s} : QStringList{};
+    const Run run = cli(QStringList{u"--password-stdin"_s, u"export"_s} + force_ + QStringList{file}, "master\n");
+    QCOMPARE(run.status, written ? 0 : 1);
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    if (!written) {
+        QCOMPARE(contentsOf(file), before);
+        return;
+    }
+    QVERIFY(contentsOf(file).startsWith("username,password,location\r\n"));
+    QCOMPARE(modeOf(file), OwnerOnly);
+    QVERIFY(!QFileInfo(file).isSymLink());
+    QVERIFY(!QFile::exists(linkTarget));
+}
+
+void tst_Cli::failedOutputIsAnError_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("where"); // "full disk" or "closed pipe"
+    for (const QString &where : {u"full disk"_s, u"closed pipe"_s}) {
+        QTest::addRow("list, %s", qPrintable(where)) << QStringList{u"list"_s} << where;
+        QTest::addRow("export, %s", qPrintable(where)) << QStringList{u"export"_s} << where;
+    }
+}
+
+void tst_Cli::failedOutputIsAnError()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, where);
+    QProcess process;
+    if (where == u"full disk"_s) {
+        process.setStandardOutputFile(u"/dev/full"_s);
+        process.start(QStringLiteral(KEYHOLDER_CLI), QStringList{u"--vault"_s, m_vault, u"--password-stdin"_s} + arguments);
+    } else {
+        // The reader ends before the password arrives, so every write meets a closed pipe.
+        process.start(u"bash"_s, QStringList{u"-c"_s, u"{ sleep 1; echo master; } | \"$0\" \"$@\" | true; exit ${PIPESTATUS[1]}"_s,
+                                             QStringLiteral(KEYHOLDER_CLI), u"--vault"_s, m_vault, u"--password-stdin"_s}
+                                         + arguments);
+    }
+    process.write("master\n");
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.contains(u"keyholder-cli: Could not write to standard output: "_s), qPrintable(err));
+}
+
+void tst_Cli::importReadsOnlyARegularFileOfAVaultsSize_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("a device") << u"/dev/zero"_s << u"not a regular file"_s;
+    QTest::newRow("a pipe") << u"fifo"_s << u"not a regular file"_s;
+    QTest::newRow("300 MiB") << u"huge.csv"_s << u"larger than the 256 MiB"_s;
+    QTest::newRow("missing") << u"missing.csv"_s << u"Could not open the file"_s;
+}
+
+void tst_Cli::importReadsOnlyARegularFileOfAVaultsSize()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, refusal);
+    const QString path = file.startsWith(u'/') ? file : m_dir->filePath(file);
+    if (file == u"fifo"_s)
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (file == u"huge.csv"_s) {
+        QFile huge(path);
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(300) << 20));
+    }
+    // Refused before the lock: held here, it would otherwise be what is reported.
+    QLockFile program(m_vault + u".lock"_s);
+    QVERIFY(program.tryLock());
+
+    const Run run = cli({u"--password-stdin"_s, u"import"_s, path}, "master\n");
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(refusal) && run.err.contains(path), qPrintable(run.err));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+}
+
+void tst_Cli::importingTwiceAddsNothingTwice()
+{
+    const QString csv = QStringLiteral(KEYHOLDER_TEST_DATA "/csv/chrome.csv");
+    const Run first = cli({u"--password-stdin"_s, u"import"_s, csv}, "master\n");
+    QVERIFY2(first.status == 0, qPrintable(first.err));
+    const QByteArray once = contentsOf(m_vault);
+
+    const Run second = cli({u"--password-stdin"_s, u"import"_s, csv}, "master\n");
+    QVERIFY2(second.status == 0, qPrintable(second.err));
+    QCOMPARE(second.out, u"Imported 0 entries from a chrome export; skipped 0 row(s); skipped 2 duplicates.\n"_s);
+    QCOMPARE(contentsOf(m_vault), once);
+}
+
+void tst_Cli::controlCharactersReachTheTerminalEscaped()
+{
+    writeFile(m_vault, vaultOf({{u"\u001B]0;owned\u0007"_s, u"p\tw"_s, u"two\r\nlines\u0081\u007F"_s}}));
+    const Run list = cli({u"--password-stdin"_s, u"list"_s, u"--show-passwords"_s}, "master\n");
+    QCOMPARE(list.status, 0);
+    QCOMPARE(list.out, u"\\x1B]0;owned\\x07\tp\\tw\ttwo\\r\\nlines\\x81\\x7F\n"_s);
+    const Run show = cli({u"--password-stdin"_s, u"show"_s, u"1"_s}, "master\n");
+    QCOMPARE(show.out, u"Username: \\x1B]0;owned\\x07\nPassword: p\\tw\nLocation: two\\r\\nlines\\x81\\x7F\n"_s);
+}
+
+void tst_Cli::createTakesTheDialogsMasterPasswordRule()
+{
+    const QString path = m_dir->filePath(u"new.enc"_s);
+    const Run tooShort = cli(path, {u"--password-stdin"_s, u"create"_s}, "abc\n");
+    QCOMPARE(tooShort.status, 1);
+    QCOMPARE(tooShort.err, u"keyholder-cli: The master password must be at least 4 characters long\n"_s);
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(cli(path, {u"--password-stdin"_s, u"create"_s}, "abcd\n").status, 0);
+    QCOMPARE(contentsOf(path), VaultFormat::masterOnly(u"abcd"_s));
+}
+
+void tst_Cli::versionIsPrinted()
+{
+    const Run run = cli({u"--version"_s});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, u"keyholder-cli 1.0.0\n"_s);
+}
+
+#ifdef Q_OS_UNIX
+// The prompt on a real terminal: Ctrl-C there must not leave the echo off.
+void tst_Cli::interruptedPromptGivesTheEchoBack()
+{
+    // Made before the fork: the child may only call exec.
+    const QByteArray cli = QByteArrayLiteral(KEYHOLDER_CLI);
+    const QByteArray vault = QFile::encodeName(m_vault);
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        execl(cli.constData(), cli.constData(), "--vault", vault.constData(), "list", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    QByteArray seen;
+    char buffer[256];
+    for (ssize_t got = 0; !seen.contains("Master password: ") && got >= 0;) {
+        got = read(terminal, buffer, sizeof buffer);
+        seen.append(buffer, std::max<ssize_t>(got, 0));
+    }
+    QVERIFY2(seen.contains("Master password: "), seen.constData());
+    termios settings{};
+    QTRY_VERIFY_WITH_TIMEOUT(tcgetattr(terminal, &settings) == 0 && !(settings.c_lflag & ECHO), 5000);
+
+    QCOMPARE(write(terminal, "\x03", 1), ssize_t(1)); // Ctrl-C
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    QCOMPARE(tcgetattr(terminal, &settings), 0);
+    QVERIFY(settings.c_lflag & ECHO);
+    close(terminal);
+}
+#endif
 
 QTEST_GUILESS_MAIN(tst_Cli)
 #include "tst_Cli.moc"

@@ -8,6 +8,7 @@
 #include "vault/VaultSession.h"
 
 #include <QPointer>
+#include <QRegularExpression>
 #include <array>
 
 namespace EntryCommands {
@@ -38,6 +39,14 @@ bool hasWebScheme(const QString &location)
            || location.contains(QStringLiteral("http://"), Qt::CaseInsensitive);
 }
 
+// "mailto:", "ftp://", "ssh:": a letter, then letters, digits, '+', '-' or '.',
+// then ':'. A single letter is a Windows drive ("c:\files"), not a scheme.
+bool startsWithScheme(const QString &location)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    return scheme.match(location).hasMatch();
+}
+
 } // namespace
 
 QString deleteConfirmation(const VaultEntry &entry)
@@ -50,7 +59,7 @@ QString deleteConfirmation(const VaultEntry &entry)
 
 QString addressFor(const QString &location)
 {
-    if (looksLikeWebAddress(location) && !hasWebScheme(location))
+    if (looksLikeWebAddress(location) && !hasWebScheme(location) && !startsWithScheme(location))
         return QStringLiteral("http://") + location;
     return location;
 }

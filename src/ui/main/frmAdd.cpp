@@ -5,18 +5,31 @@
 #include "ui/StatusReporter.h"
 #include "ui/look/modSkin.h"
 #include "ui/vault/modGlobals.h"
-#include "vault/VaultFormat.h"
+#include "vault/Rules.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 
 #include <limits>
-#include <tuple>
 
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
+
+// The label of the box that holds a field.
+QString boxName(VaultFormat::Field field)
+{
+    switch (field) {
+    case VaultFormat::Field::Username:
+        return QStringLiteral("Username");
+    case VaultFormat::Field::Password:
+        return QStringLiteral("Password");
+    case VaultFormat::Field::Location:
+        break;
+    }
+    return QStringLiteral("Website");
+}
 
 QLabel *skinLabel(QWidget *parent, const QString &name, const QString &caption, const QRect &twips)
 {
@@ -161,30 +174,24 @@ VaultEntry frmAdd::typedEntry() const
 // Refuses what the vault cannot take, saying why; the editor stays open as it is.
 bool frmAdd::acceptTyped(const VaultEntry &entry)
 {
-    const QString error = QStringLiteral("Error");
-    if (entry.Username.isEmpty()) {
-        m_ctx.MsgBox(QStringLiteral("You must enter a username"), platform::MsgButtons::Ok, error);
-        return false;
+    const Rules::EntryCheck check = Rules::checkEntry(entry);
+    using Problem = Rules::EntryCheck::Problem;
+    QString refusal;
+    switch (check.problem) {
+    case Problem::None:
+        return true;
+    case Problem::NoUsername:
+        refusal = QStringLiteral("You must enter a username");
+        break;
+    case Problem::NoPassword:
+        refusal = QStringLiteral("You must enter a password");
+        break;
+    case Problem::Unstorable:
+        refusal = QStringLiteral("The text in the %1 box cannot be saved: %2.").arg(boxName(check.field), check.reason);
+        break;
     }
-    if (entry.Password.isEmpty()) {
-        m_ctx.MsgBox(QStringLiteral("You must enter a password"), platform::MsgButtons::Ok, error);
-        return false;
-    }
-    using VaultFormat::Field;
-    const std::tuple<const char *, const QString *, Field> fields[] = {
-        {"Username", &entry.Username, Field::Username},
-        {"Password", &entry.Password, Field::Password},
-        {"Website", &entry.Location, Field::Location}};
-    for (const auto &[box, text, field] : fields) {
-        const QString reason = VaultFormat::fieldUnstorableReason(*text, field);
-        if (!reason.isEmpty()) {
-            m_ctx.MsgBox(QStringLiteral("The text in the %1 box cannot be saved: %2.")
-                                 .arg(QLatin1String(box), reason),
-                         platform::MsgButtons::Ok, error);
-            return false;
-        }
-    }
-    return true;
+    m_ctx.MsgBox(refusal, platform::MsgButtons::Ok, QStringLiteral("Error"));
+    return false;
 }
 
 std::optional<Result<VaultSession::SaveStatus>> frmAdd::writeRow(const VaultEntry &entry)

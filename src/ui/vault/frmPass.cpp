@@ -6,7 +6,7 @@
 #include "ui/look/modSkin.h"
 #include "ui/vault/modGlobals.h"
 #include "ui/vault/modOnTop.h"
-#include "vault/VaultFormat.h"
+#include "vault/Rules.h"
 #include "vault/VaultSession.h"
 
 #include <QCoreApplication>
@@ -191,7 +191,9 @@ void frmPass::cmdCancel_Click()
 void frmPass::acceptNewPassword()
 {
     const QString password = txtPass->text();
-    if (password.size() < MinimumLength) {
+    const Rules::MasterPasswordCheck check = Rules::checkMasterPassword(password);
+    using Problem = Rules::MasterPasswordCheck::Problem;
+    if (check.problem == Problem::TooShort) {
         askUser(u"You must enter a password that is at least 4 characters long"_s, MsgButtons::Ok);
         return;
     }
@@ -202,8 +204,8 @@ void frmPass::acceptNewPassword()
         txtPass->setFocus();
         return;
     }
-    if (const QString reason = VaultFormat::unstorableReason(password); !reason.isEmpty()) {
-        askUser(u"This password cannot be used: "_s + reason + u'.', MsgButtons::Ok, u"Error"_s);
+    if (check.problem == Problem::Unstorable) {
+        askUser(u"This password cannot be used: "_s + check.reason + u'.', MsgButtons::Ok, u"Error"_s);
         return;
     }
     Timer1.stop();

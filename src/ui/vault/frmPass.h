@@ -21,7 +21,6 @@ class frmPass : public Form
 public:
     static constexpr int TimerInterval = 100;
     static constexpr int AllowedTries = 3;
-    static constexpr int MinimumLength = 4;
 
     explicit frmPass(AppContext &context);
 

@@ -311,6 +311,10 @@ private slots:
         QTest::newRow("file path") << "/home/me/notes.txt" << "/home/me/notes.txt";
         QTest::newRow("windows path") << "C:\\Users\\me\\notes.txt" << "C:\\Users\\me\\notes.txt";
         QTest::newRow("blank") << " " << " ";
+        QTest::newRow("mailto") << "mailto:x@example.com" << "mailto:x@example.com";
+        QTest::newRow("ftp") << "ftp://files.example.com" << "ftp://files.example.com";
+        QTest::newRow("scheme in capitals, digits and +") << "SVN+SSH2://repo.example.org" << "SVN+SSH2://repo.example.org";
+        QTest::newRow("drive letter is no scheme") << "c:\\www\\site.com" << "http://c:\\www\\site.com";
     }
 
     void goToOpensTheLocation()
