@@ -1,6 +1,7 @@
 #include "Console.h"
 
 #include "TerminalEcho.h"
+#include "vault/Wipe.h"
 
 #include <cstdio>
 #include <iostream>
@@ -132,5 +133,8 @@ std::optional<QString> Console::readLine()
         return std::nullopt;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    return QString::fromStdString(line);
+    QString text = QString::fromStdString(line);
+    // A password, most likely: its bytes do not outlive the line read.
+    Wipe::bytes(line.data(), qsizetype(line.size()));
+    return text;
 }

@@ -2,6 +2,7 @@
 
 #include "ToggleHighBits.h"
 #include "Windows1252.h"
+#include "Wipe.h"
 
 #include <algorithm>
 #include <array>
@@ -44,9 +45,13 @@ private:
     QByteArrayView m_rest;
 };
 
+// The deciphered bytes are the secret in plain: wiped once decoded.
 QString decipher(QByteArrayView rawLine)
 {
-    return Windows1252::decode(ToggleHighBitsBytes(rawLine));
+    QByteArray plain = ToggleHighBitsBytes(rawLine);
+    QString text = Windows1252::decode(plain);
+    Wipe::bytes(plain);
+    return text;
 }
 
 void appendEnciphered(QByteArray &out, QStringView text)
@@ -104,21 +109,25 @@ std::array<QByteArrayView, 3> piecesOf(QByteArrayView line)
 
 VaultEntry entryFromLine(QByteArrayView rawLine)
 {
-    const QByteArray line = ToggleHighBitsBytes(rawLine);
+    QByteArray line = ToggleHighBitsBytes(rawLine);
     const auto [username, password, location] = piecesOf(line);
-    return {Windows1252::decode(username), Windows1252::decode(password), Windows1252::decode(location)};
+    VaultEntry entry{Windows1252::decode(username), Windows1252::decode(password), Windows1252::decode(location)};
+    Wipe::bytes(line);
+    return entry;
 }
 
 // The three pieces decoded into one string, the way the list keeps them.
 EntryRow rowFromLine(QByteArrayView rawLine)
 {
-    const QByteArray line = ToggleHighBitsBytes(rawLine);
+    QByteArray line = ToggleHighBitsBytes(rawLine);
     const auto [username, password, location] = piecesOf(line);
     QString text(username.size() + password.size() + location.size(), Qt::Uninitialized);
     char16_t *next = reinterpret_cast<char16_t *>(text.data());
     for (const QByteArrayView piece : {username, password, location})
         next = Windows1252::decodeTo(next, piece);
-    return EntryRow(std::move(text), username.size(), username.size() + password.size());
+    EntryRow row(std::move(text), username.size(), username.size() + password.size());
+    Wipe::bytes(line);
+    return row;
 }
 
 template <class Item>

@@ -11,6 +11,12 @@ void bytes(QByteArray &buffer)
     buffer.clear();
 }
 
+void bytes(char *data, qsizetype size)
+{
+    if (size > 0)
+        sodium_memzero(data, size_t(size));
+}
+
 void text(QString &buffer)
 {
     if (!buffer.isEmpty() && buffer.isDetached())

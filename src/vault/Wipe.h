@@ -8,6 +8,7 @@
 namespace Wipe {
 
 void bytes(QByteArray &buffer);
+void bytes(char *data, qsizetype size);
 void text(QString &buffer);
 
 } // namespace Wipe
