@@ -50,8 +50,11 @@ public:
             return CommandLine::UsageError{m_error};
         if (m_options.contains(u"--help"_s))
             return Invocation{};
-        if (m_options.contains(u"--version"_s))
-            return Invocation{Command::Version};
+        if (m_options.contains(u"--version"_s)) {
+            Invocation version;
+            version.command = Command::Version;
+            return version;
+        }
         if (m_commandName.isEmpty())
             return CommandLine::UsageError{u"no command given"_s};
         const auto found = commands().constFind(m_commandName);

@@ -57,7 +57,7 @@ private:
         std::optional<VaultEntry> before;
         VaultEntry after;
         bool disputed = false;
-        std::vector<EntryRow> rows; // AddRows only
+        std::vector<EntryRow> rows = {}; // AddRows only
     };
 
     std::vector<Change> m_changes;

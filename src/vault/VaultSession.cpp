@@ -1,10 +1,10 @@
 #include "VaultSession.h"
 
 #include "EncryptedFormat.h"
+#include "VaultBackup.h"
 #include "VaultFile.h"
 #include "Wipe.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <new>
@@ -13,11 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString native(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
 
 // A vault too big for the memory left is reported like any unreadable one.
 template <class Contents, class Parse>
@@ -28,20 +23,6 @@ Result<Contents> parseWithin(QByteArrayView bytes, Parse parse)
     } catch (const std::bad_alloc &) {
         return Error{u"There is not enough memory to open the vault file."_s};
     }
-}
-
-// Something was kept in the file: a master password, an entry, or encryption.
-// A file that cannot be read is taken to hold something.
-bool holdsVault(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0)
-        return false;
-    const Result<QByteArray> start = VaultFile::readStart(path);
-    if (!start || EncryptedFormat::isEncrypted(start.value()))
-        return true;
-    const VaultFormat::Contents contents = VaultFormat::parse(start.value());
-    return !contents.MasterPassword.isEmpty() || !contents.Entries.empty();
 }
 
 } // namespace
@@ -71,24 +52,7 @@ Result<void> VaultSession::checkWritable() const
 
 Result<void> VaultSession::checkNothingToRestore() const
 {
-    const QString backup = VaultFile::backupPathOf(m_path);
-    if (holdsVault(m_path) || !holdsVault(backup))
-        return {};
-    return Error{u"The vault file \"%1\" is missing or empty, but its backup \"%2\" still holds a vault, "
-                 "so no new vault is started over it.\n\nTo get your entries back, close Keyholder and "
-                 "copy \"%2\" over \"%1\", then open the vault again."_s.arg(native(m_path), native(backup)),
-                 ErrorKind::DamagedFile};
-}
-
-Error VaultSession::withRestoreAdvice(const Error &damaged) const
-{
-    const QString backup = VaultFile::backupPathOf(m_path);
-    const QString advice = QFileInfo(backup).isFile()
-            ? u"The version before the last save is kept in \"%1\". To go back to it, close Keyholder "
-              "and copy \"%1\" over \"%2\"."_s.arg(native(backup), native(m_path))
-            : u"There is no backup beside it (\"%1\"): restore the vault from a copy of your own."_s.arg(
-                    native(backup));
-    return {damaged.message + u"\n\n"_s + advice, damaged.kind};
+    return VaultBackup::checkNothingToRestore(m_path);
 }
 
 Result<QByteArray> VaultSession::plainBytes(const QByteArray &fileBytes) const
@@ -186,7 +150,7 @@ Result<VaultSession::UnlockOutcome> VaultSession::finishUnlock(const QString &pa
                                                                Result<Unlocking> prepared)
 {
     if (!prepared && prepared.errorKind() == ErrorKind::DamagedFile)
-        return withRestoreAdvice(prepared.error());
+        return VaultBackup::withRestoreAdvice(m_path, prepared.error());
     if (!prepared)
         return prepared.error();
     Unlocking &unlocking = prepared.value();
@@ -380,7 +344,7 @@ Result<void> VaultSession::encrypt(EncryptedFormat::KdfLimits limits)
         return written;
     }
     m_encrypted = true;
-    return convertBackup(previous);
+    return VaultBackup::convert(m_path, m_key, m_masterPassword, previous);
 }
 
 Result<void> VaultSession::decrypt()
@@ -393,51 +357,7 @@ Result<void> VaultSession::decrypt()
         return written;
     }
     m_encrypted = false;
-    return convertBackup(previous);
-}
-
-// The backup is the previous version, possibly under an older master password:
-// it is sealed with a key of its own password, and opened with the key it was sealed with.
-Result<void> VaultSession::convertBackup(const std::optional<VaultKey> &previousKey)
-{
-    const QString backup = VaultFile::backupPathOf(m_path);
-    if (!QFileInfo(backup).isFile())
-        return {};
-    Result<QByteArray> bytes = VaultFile::read(backup);
-    if (!bytes)
-        return bytes.error();
-    if (EncryptedFormat::isEncrypted(bytes.value()) == m_key.has_value())
-        return {};
-    QByteArray converted;
-    if (m_key) {
-        const QString itsPassword = VaultFormat::readMasterPassword(bytes.value());
-        if (itsPassword == m_masterPassword) {
-            converted = EncryptedFormat::seal(bytes.value(), *m_key);
-        } else {
-            Result<VaultKey> itsKey = VaultKey::createNew(itsPassword, m_key->limits());
-            if (!itsKey)
-                return itsKey.error();
-            converted = EncryptedFormat::seal(bytes.value(), itsKey.value());
-        }
-    } else {
-        Result<QByteArray> opened = previousKey ? EncryptedFormat::open(bytes.value(), *previousKey)
-                                                : Result<QByteArray>(Error{});
-        if (!opened) {
-            Result<VaultKey> itsKey = VaultKey::forFile(bytes.value(), m_masterPassword);
-            opened = itsKey ? EncryptedFormat::open(bytes.value(), itsKey.value()) : Result<QByteArray>(itsKey.error());
-        }
-        // Sealed under another password it stays as it is: encrypted, it gives nothing away.
-        if (!opened)
-            return {};
-        converted = std::move(opened).value();
-    }
-    Wipe::bytes(bytes.value());
-    Result<void> written = VaultFile::write(backup, converted);
-    Wipe::bytes(converted);
-    if (!written)
-        return Error{u"The vault was converted, but its backup \"%1\" could not be: %2"_s.arg(
-                native(backup), written.message())};
-    return {};
+    return VaultBackup::convert(m_path, m_key, m_masterPassword, previous);
 }
 
 void VaultSession::remember(const VaultFingerprint &fingerprint)

@@ -131,8 +131,6 @@ private:
     // The entries in the file now; fingerprint gets the file's.
     Result<VaultFormat::Contents> readContents(VaultFingerprint *fingerprint = nullptr) const;
     QByteArray fileBytesFor(const QByteArray &plain) const;
-    Error withRestoreAdvice(const Error &damaged) const;
-    Result<void> convertBackup(const std::optional<VaultKey> &from);
     Result<SaveStatus> saveMerging();
     // The list as it is shown (and rows about to join it), in the file's format.
     Result<void> write(VaultFile::Backup backup = VaultFile::Backup::KeepPrevious,

@@ -107,10 +107,12 @@ void TestEnv::settle()
 
 void TestEnv::waitForPasswordCheck(TestEnv &env)
 {
-    QTest::qWaitFor([&env] {
+    const bool checked = QTest::qWaitFor([&env] {
         const frmPass *dialog = env.ctx().windows.Find<frmPass>();
         return !dialog || !dialog->isCheckingPassword();
     }, 30000);
+    if (!checked)
+        qWarning("the password dialog is still checking the password");
     settle();
 }
 
