@@ -14,7 +14,7 @@ namespace {
 termios g_before;
 volatile std::sig_atomic_t g_echoIsOff = 0;
 
-constexpr std::array<int, 3> EndingSignals{SIGINT, SIGTERM, SIGHUP};
+constexpr std::array<int, 4> EndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Ctrl-C at the prompt must not leave the terminal without echo: the settings
 // go back first, then the signal ends the program as it would have.

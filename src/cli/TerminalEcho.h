@@ -3,7 +3,7 @@
 #include <memory>
 
 // Turns off the echo of the terminal on standard input while it lives, so a
-// typed password is not shown. Ctrl-C, SIGTERM and SIGHUP meanwhile put the
+// typed password is not shown. Ctrl-C, SIGTERM, SIGHUP and SIGQUIT meanwhile put the
 // echo back before they end the program. Does nothing when standard input is no terminal.
 class TerminalEcho
 {

@@ -60,8 +60,9 @@ Result<void> checkTyped(const VaultEntry &entry)
     return Error{u"Nothing was saved: %1"_s.arg(check.sentence())};
 }
 
-// An export never lands on a file the vault needs, whatever its name or --force.
-Result<void> checkExportTarget(const QString &file, const QString &vaultPath)
+// An export never lands on a file the vault needs, whatever its name or --force,
+// and on another only when told. Checked before the password is asked for.
+Result<void> checkExportTarget(const QString &file, bool force, const QString &vaultPath)
 {
     const QString target = VaultFile::canonicalPath(file);
     for (const QString &own : {vaultPath, VaultFile::backupPathOf(vaultPath), vaultPath + u".lock"_s}) {
@@ -69,6 +70,8 @@ Result<void> checkExportTarget(const QString &file, const QString &vaultPath)
             return Error{u"\"%1\" is the vault's own file \"%2\"; the export goes to another file"_s.arg(
                     native(file), native(own))};
     }
+    if (const QFileInfo info(file); !force && (info.exists() || info.isSymLink()))
+        return Error{u"The file \"%1\" is there already; --force replaces it"_s.arg(native(file))};
     return {};
 }
 
@@ -107,7 +110,7 @@ Result<void> VaultCommands::execute()
             return readable;
     }
     if (m_invocation.command == Command::Export && !m_invocation.file.isEmpty()) {
-        if (Result<void> target = checkExportTarget(m_invocation.file, session.path()); !target)
+        if (Result<void> target = checkExportTarget(m_invocation.file, m_invocation.force, session.path()); !target)
             return target;
     }
     if (Result<void> opened = openSession(session); !opened)
@@ -160,7 +163,6 @@ Result<void> VaultCommands::lock(VaultSession &session)
     case VaultLock::Status::HeldElsewhere:
         if (m_invocation.takeOver)
             return session.takeOverLock();
-        session.releaseLock();
         return Error{u"The vault \"%1\" is locked by %2. If that program is no longer using it, "
                      "--take-over before the command takes the lock over; list, show and export "
                      "still work"_s.arg(path, session.lock().owner().describe())};
@@ -350,8 +352,11 @@ Result<void> VaultCommands::importCsv(VaultSession &session)
                              .arg(import->rejected.size())};
     }
     const size_t imported = import->rows.size();
-    if (Result<void> done = saved(session, session.addAll(std::move(import.value().rows))); !done)
-        return done;
+    // Nothing new: the vault and its backup stay as they are.
+    if (imported > 0) {
+        if (Result<void> done = saved(session, session.addAll(std::move(import.value().rows))); !done)
+            return done;
+    }
     QString report = u"Imported %1 entries from a %2 export; skipped %3 row(s)"_s.arg(imported)
                              .arg(VaultCsv::nameOf(import->format))
                              .arg(import->rejected.size());

@@ -43,17 +43,11 @@ QString renameOver(const QString &from, const QString &to)
     return {};
 }
 
-bool replaceWithHardLink(const QString &existing, const QString &target)
+bool hardLink(const QString &existing, const QString &name)
 {
-    const QByteArray temporary = QFile::encodeName(target + QStringLiteral(".new"));
-    ::unlink(temporary.constData());
-    if (::link(QFile::encodeName(existing).constData(), temporary.constData()) != 0)
-        return false;
-    if (std::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
-        ::unlink(temporary.constData());
-        return false;
-    }
-    return true;
+    const QByteArray newName = QFile::encodeName(name);
+    ::unlink(newName.constData());
+    return ::link(QFile::encodeName(existing).constData(), newName.constData()) == 0;
 }
 
 bool ownedByCurrentUser(const QString &path)
@@ -97,7 +91,7 @@ QString renameOver(const QString &from, const QString &to)
 #endif
 }
 
-bool replaceWithHardLink(const QString &, const QString &)
+bool hardLink(const QString &, const QString &)
 {
     return false;
 }

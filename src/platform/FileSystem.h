@@ -18,9 +18,9 @@ QString syncFile(QFileDevice &file);
 // file or a link) is replaced itself; a link's target is never touched.
 QString renameOver(const QString &from, const QString &to);
 
-// Makes target a second name of the file at existing (a hard link), replacing
-// target in one step; false where the file system has no hard links.
-bool replaceWithHardLink(const QString &existing, const QString &target);
+// Makes name a second name of the file at existing (a hard link); whatever
+// had that name goes first. False where the file system has no hard links.
+bool hardLink(const QString &existing, const QString &name);
 
 // False when the file belongs to another user; true where files have no owner.
 bool ownedByCurrentUser(const QString &path);

@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #endif
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <csignal>
 #endif
 
@@ -25,6 +26,17 @@ void ignoreBrokenPipe()
 {
 #ifdef Q_OS_UNIX
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+bool isProcessRunning(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    // Signal 0 only asks; a process of another user answers "not permitted".
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+#else
+    Q_UNUSED(pid);
+    return true;
 #endif
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 // Qt Core only, so the program and keyholder-cli share it.
 namespace platform {
 
@@ -10,5 +12,8 @@ void disableCoreDumps();
 // A reader that went away (a closed pipe) makes a write fail with a reason,
 // instead of ending the process without a word.
 void ignoreBrokenPipe();
+
+// True while a process of that number runs on this computer (or when that cannot be told).
+bool isProcessRunning(qint64 pid);
 
 } // namespace platform

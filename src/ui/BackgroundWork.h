@@ -10,7 +10,8 @@
 
 // One piece of slow work (deriving a key) off the window thread, so windows
 // keep painting; its result comes back on the window thread. Destroying it
-// waits for the work, which may use what its owner owns.
+// waits for the work, which may use what its owner owns. The receiver is its
+// owner, so the result never reaches a window that is gone; the work must not throw.
 template <class T>
 class BackgroundWork
 {

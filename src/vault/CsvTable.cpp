@@ -34,7 +34,6 @@ struct Collector
         ++rows;
         if (!badUtf8)
             onRow(std::exchange(current, {}));
-        current.clear();
     }
 };
 

@@ -53,14 +53,35 @@ void PendingChanges::addedRows(std::vector<EntryRow> rows)
     m_changes.push_back({Change::AddRows, std::nullopt, {}, false, std::move(rows)});
 }
 
+// A change to an entry that an earlier change here made joins that change: the
+// file never held the entry in between, and the user is asked about it once.
+PendingChanges::Change *PendingChanges::changeThatMade(const VaultEntry &entry)
+{
+    for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it) {
+        if ((it->kind == Change::Add || it->kind == Change::Edit) && it->after == entry)
+            return &*it;
+    }
+    return nullptr;
+}
+
 void PendingChanges::edited(const VaultEntry &before, const VaultEntry &after)
 {
-    m_changes.push_back({Change::Edit, before, after});
+    if (Change *earlier = changeThatMade(before))
+        earlier->after = after;
+    else
+        m_changes.push_back({Change::Edit, before, after});
 }
 
 void PendingChanges::deleted(const VaultEntry &before)
 {
-    m_changes.push_back({Change::Delete, before, {}});
+    Change *earlier = changeThatMade(before);
+    if (!earlier) {
+        m_changes.push_back({Change::Delete, before, {}});
+    } else if (earlier->kind == Change::Edit) {
+        *earlier = {Change::Delete, earlier->before, {}, earlier->disputed};
+    } else {
+        m_changes.erase(m_changes.begin() + (earlier - m_changes.data()));
+    }
 }
 
 bool PendingChanges::hasDisputes() const

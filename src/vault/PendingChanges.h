@@ -60,5 +60,7 @@ private:
         std::vector<EntryRow> rows = {}; // AddRows only
     };
 
+    Change *changeThatMade(const VaultEntry &entry);
+
     std::vector<Change> m_changes;
 };

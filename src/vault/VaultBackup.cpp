@@ -63,6 +63,12 @@ namespace VaultBackup {
 
 Result<void> checkNothingToRestore(const QString &vaultPath)
 {
+    // A vault reached through a link whose target is away (a drive, a synced folder)
+    // went missing too; a new one would take the link's place.
+    if (const QFileInfo link(vaultPath); link.isSymLink() && !link.exists())
+        return Error{u"The vault file \"%1\" is a link to \"%2\", which is not there (on a drive or in a "
+                     "folder that is away?), so no new vault is started in its place. Nothing was "
+                     "written."_s.arg(native(vaultPath), native(link.symLinkTarget()))};
     const QString backup = VaultFile::backupPathOf(vaultPath);
     if (holdsVault(vaultPath) || !holdsVault(backup))
         return {};

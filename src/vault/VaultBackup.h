@@ -12,7 +12,8 @@
 namespace VaultBackup {
 
 // A new vault is started only where none was before: refused where the vault
-// is gone or empty while its backup holds one, with how to restore it.
+// is gone or empty while its backup holds one, with how to restore it, and
+// where the vault is a link to a file that is not there.
 Result<void> checkNothingToRestore(const QString &vaultPath);
 
 // A damaged vault's error, with how to go back to the backup (or that there is none).

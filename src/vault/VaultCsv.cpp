@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -113,14 +114,17 @@ struct SameEntry
     }
 };
 
-// Rows end in LF or CR LF; a file of CR-only line ends has more, and only costs a regrowth.
+// Rows end in LF or CR LF, and a row worth keeping takes some bytes: blank
+// lines are skipped. More rows than this only cost a regrowth.
 qsizetype likelyRowsIn(QIODevice &csv)
 {
+    constexpr qsizetype SmallestRow = 16;
     qsizetype lines = 1;
     for (QByteArray piece; !(piece = csv.read(1 << 16)).isEmpty();)
         lines += piece.count('\n');
+    const qsizetype size = csv.size();
     csv.seek(0);
-    return lines;
+    return std::min(lines, size / SmallestRow + 1);
 }
 
 class Importer
@@ -238,11 +242,15 @@ QString nameOf(Format format)
 
 Result<Import> importCsv(QIODevice &csv, Format format, const std::vector<EntryRow> &known)
 {
-    Importer importer(format, known, csv.isSequential() ? 0 : likelyRowsIn(csv));
-    if (Result<void> read = CsvTable::read(csv, [&importer](CsvTable::Row &&row) { importer.take(std::move(row)); });
-        !read)
-        return read.error();
-    return importer.finish();
+    try {
+        Importer importer(format, known, csv.isSequential() ? 0 : likelyRowsIn(csv));
+        if (Result<void> read = CsvTable::read(csv, [&importer](CsvTable::Row &&row) { importer.take(std::move(row)); });
+            !read)
+            return read.error();
+        return importer.finish();
+    } catch (const std::bad_alloc &) {
+        return Error{u"There is not enough memory to read it"_s};
+    }
 }
 
 Result<Import> importCsv(QByteArrayView utf8, Format format)

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <new>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +30,8 @@ QString native(const QString &path)
 }
 
 const QString TheVaultFile = u"the vault file"_s;
+// New files are written under the name they will have plus this, then renamed.
+const QString StagedSuffix = u".saving-"_s;
 const QString TheFile = u"the file"_s;
 
 QString sentenceStart(const QString &noun)
@@ -113,11 +116,11 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes)
 
 // The new bytes, complete and on disk under a name of their own beside path.
 // The name is made afresh, so nothing there (a link) is written through.
-Result<std::unique_ptr<QTemporaryFile>> stage(const QString &path, QByteArrayView bytes, const QString &what,
-                                              QFileDevice::Permissions permissions,
-                                              const QString &noun = TheVaultFile)
+Result<std::unique_ptr<QTemporaryFile>> stageFile(const QString &path, QByteArrayView bytes, const QString &what,
+                                                  QFileDevice::Permissions permissions,
+                                                  const QString &noun = TheVaultFile)
 {
-    auto file = std::make_unique<QTemporaryFile>(path + u".XXXXXX"_s);
+    auto file = std::make_unique<QTemporaryFile>(path + StagedSuffix + u"XXXXXX"_s);
     if (!file->open())
         return folderError(what, path, file->errorString(), noun);
     if (!file->setPermissions(permissions))
@@ -143,31 +146,64 @@ Result<void> putInPlace(QTemporaryFile &staged, const QString &path, const QStri
 Result<void> replaceFile(const QString &path, QByteArrayView bytes, const QString &what,
                          QFileDevice::Permissions permissions, const QString &noun = TheVaultFile)
 {
-    Result<std::unique_ptr<QTemporaryFile>> staged = stage(path, bytes, what, permissions, noun);
+    Result<std::unique_ptr<QTemporaryFile>> staged = stageFile(path, bytes, what, permissions, noun);
     if (!staged)
         return staged.error();
     return putInPlace(*staged.value(), path, what, noun);
 }
 
-// The old file gets a second name, which costs nothing; a copy is made where
-// that cannot be done, or where the old file is not owner-only.
-Result<void> keepBackup(const QString &path)
+// The file being replaced, under a name beside its backup's until the new file
+// is in place; only then does it take the backup's name, so a failed save
+// leaves the backup as it was. A second name costs nothing; a copy is made
+// where that cannot be done, or where the old file is not owner-only.
+class StagedBackup
 {
-    const QString original = QFileInfo(path).canonicalFilePath();
-    const QString backup = VaultFile::backupPathOf(path);
-    if ((QFile::permissions(original) & SharedBits) == 0
-        && FileSystem::replaceWithHardLink(original, backup))
+public:
+    explicit StagedBackup(const QString &path) : m_backup(VaultFile::backupPathOf(path)) {}
+    ~StagedBackup()
+    {
+        if (!m_name.isEmpty())
+            QFile::remove(m_name);
+    }
+
+    Result<void> stage(const QString &path)
+    {
+        // The last step must not fail once the new file is in place: what the
+        // backup's name cannot take is found out now.
+        if (const QFileInfo backup(m_backup); backup.exists() && !backup.isFile())
+            return Error{u"Could not keep a backup of the vault file in \"%1\", so the vault was not saved: "
+                         "it is %2."_s.arg(native(m_backup), kindOf(backup))};
+        const QString original = QFileInfo(path).canonicalFilePath();
+        const QString linkName = m_backup + u".new"_s;
+        if ((QFile::permissions(original) & SharedBits) == 0 && FileSystem::hardLink(original, linkName)) {
+            m_name = linkName;
+            return {};
+        }
+        Result<QByteArray> previous = VaultFile::read(path);
+        if (!previous)
+            return previous.error();
+        Result<std::unique_ptr<QTemporaryFile>> copy = stageFile(m_backup, previous.value(), u"back up"_s, OwnerOnly);
+        Wipe::bytes(previous.value());
+        if (!copy)
+            return Error{u"Could not keep a backup of the vault file in \"%1\", so the vault was not saved. %2"_s
+                                 .arg(native(m_backup), copy.message())};
+        m_name = copy.value()->fileName();
+        copy.value()->setAutoRemove(false);
         return {};
-    Result<QByteArray> previous = VaultFile::read(path);
-    if (!previous)
-        return previous.error();
-    Result<void> copied = replaceFile(backup, previous.value(), u"back up"_s, OwnerOnly);
-    Wipe::bytes(previous.value());
-    if (!copied)
-        return Error{u"Could not keep a backup of the vault file in \"%1\", so the vault was not saved. %2"_s
-                             .arg(native(backup), copied.message())};
-    return {};
-}
+    }
+
+    // Once the new file is in place. Should this fail, the older backup stays
+    // and the previous file keeps the name it was staged under.
+    void takeBackupName()
+    {
+        FileSystem::renameOver(m_name, m_backup);
+        m_name.clear();
+    }
+
+private:
+    QString m_backup;
+    QString m_name;
+};
 
 Result<void> checkReadable(const QString &path, const QString &noun = TheVaultFile)
 {
@@ -177,7 +213,7 @@ Result<void> checkReadable(const QString &path, const QString &noun = TheVaultFi
     if (info.size() > VaultFile::MaximumSize)
         return Error{u"%1 \"%2\" is %3 MiB, larger than the %4 MiB a vault can be, so it "
                      "was not read. It was left as it is."_s.arg(sentenceStart(noun), native(path))
-                             .arg(info.size() >> 20)
+                             .arg(mebibytes(info.size()))
                              .arg(VaultFile::MaximumSize >> 20)};
     return {};
 }
@@ -226,14 +262,19 @@ Result<void> write(const QString &path, QByteArrayView bytes, Backup backup)
         return regular;
     const bool replacing = QFileInfo(path).isFile();
     const QFileDevice::Permissions permissions = replacing ? QFile::permissions(path) : OwnerOnly;
-    Result<std::unique_ptr<QTemporaryFile>> staged = stage(path, bytes, u"save"_s, permissions);
+    Result<std::unique_ptr<QTemporaryFile>> staged = stageFile(path, bytes, u"save"_s, permissions);
     if (!staged)
         return staged.error();
+    std::optional<StagedBackup> previous;
     if (backup == Backup::KeepPrevious && replacing) {
-        if (Result<void> kept = keepBackup(path); !kept)
+        if (Result<void> kept = previous.emplace(path).stage(path); !kept)
             return kept;
     }
-    return putInPlace(*staged.value(), path, u"save"_s);
+    if (Result<void> placed = putInPlace(*staged.value(), path, u"save"_s); !placed)
+        return placed;
+    if (previous)
+        previous->takeBackupName();
+    return {};
 }
 
 Result<void> writePrivate(const QString &path, QByteArrayView bytes, Existing existing)
@@ -252,6 +293,15 @@ Result<void> checkReadableFile(const QString &path)
     if (!QFileInfo::exists(path))
         return fileError(u"open"_s, path, qt_error_string(ENOENT), TheFile);
     return checkReadable(path, TheFile);
+}
+
+void removeLeftovers(const QString &path)
+{
+    const QFileInfo info(path);
+    const QStringList leftovers{info.fileName() + StagedSuffix + u'*'};
+    QDir folder = info.absoluteDir();
+    for (const QString &leftover : folder.entryList(leftovers, QDir::Files | QDir::Hidden | QDir::System))
+        folder.remove(leftover);
 }
 
 QString backupPathOf(const QString &path)

@@ -40,6 +40,10 @@ Result<void> writePrivate(const QString &path, QByteArrayView bytes, Existing ex
 // file of at most MaximumSize, checked before it is opened, so a pipe never blocks.
 Result<void> checkReadableFile(const QString &path);
 
+// New vault files that a crash left half-written beside the vault. Only for
+// the program that holds the vault's lock.
+void removeLeftovers(const QString &path);
+
 QString backupPathOf(const QString &path);
 
 // The file a path names, links and "..'s resolved; for a file not there yet, its

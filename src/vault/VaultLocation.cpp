@@ -59,9 +59,15 @@ Result<QString> resolve(const QString &applicationFolder, const QString &overrid
 {
     if (!overridePath.isEmpty())
         return QFileInfo(overridePath).absoluteFilePath();
-    if (isInstalled(applicationFolder))
-        return inUserDataFolder();
     const QString besideProgram = QDir(applicationFolder).filePath(QString::fromLatin1(FileName));
+    if (isInstalled(applicationFolder)) {
+        // A vault of this user's from before the rule stays in use rather than out of sight;
+        // none is ever made there.
+        if (!QFileInfo::exists(userDataPath()) && QFileInfo::exists(besideProgram)
+            && platform::FileSystem::ownedByCurrentUser(besideProgram))
+            return besideProgram;
+        return inUserDataFolder();
+    }
     // Another user's vault in a shared portable folder is theirs, not ours to open.
     if (QFileInfo::exists(besideProgram)) {
         if (platform::FileSystem::ownedByCurrentUser(besideProgram))

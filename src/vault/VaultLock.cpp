@@ -1,5 +1,7 @@
 #include "VaultLock.h"
 
+#include "ProcessSafety.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -67,16 +69,18 @@ VaultLock::Status VaultLock::acquire()
 {
     if (isHeld())
         return Status::Taken;
-    // Read before trying: QLockFile quietly removes a lock left by a program
-    // here that has ended, and the user should hear of it.
-    const bool existed = QFileInfo::exists(m_path);
-    m_owner = existed ? readOwner() : Owner{};
+    // A lock of an ended program here is left in place until the user chose:
+    // QLockFile would remove it without a word.
+    m_owner = QFileInfo::exists(m_path) ? readOwner() : Owner{};
+    if (m_owner.known && m_owner.host == QSysInfo::machineHostName()
+        && !platform::isProcessRunning(m_owner.pid))
+        return Status::HeldElsewhere;
     auto file = std::make_unique<QLockFile>(m_path);
     // Only a lock whose program is gone is stale, however long it was held.
     file->setStaleLockTime(0);
     if (file->tryLock(0)) {
         m_file = std::move(file);
-        return existed ? Status::HeldElsewhere : Status::Taken;
+        return Status::Taken;
     }
     switch (file->error()) {
     case QLockFile::LockFailedError:

@@ -89,6 +89,8 @@ Result<void> VaultSession::open()
 {
     if (Result<void> nothingLost = checkNothingToRestore(); !nothingLost)
         return nothingLost;
+    if (holdsLock())
+        VaultFile::removeLeftovers(m_path);
     // Read-only, nothing may be written, not even an empty vault.
     if (!isReadOnly()) {
         if (Result<void> ensured = VaultFile::EnsureVaultFile(m_path); !ensured)
@@ -111,6 +113,16 @@ Result<void> VaultSession::open()
 }
 
 Result<VaultSession::Unlocking> VaultSession::prepareUnlock(const QString &password) const
+{
+    // Off the window thread nothing may throw: a vault too big for the memory left is an error like others.
+    try {
+        return unlockingWith(password);
+    } catch (const std::bad_alloc &) {
+        return Error{u"There is not enough memory to open the vault file."_s};
+    }
+}
+
+Result<VaultSession::Unlocking> VaultSession::unlockingWith(const QString &password) const
 {
     Unlocking unlocking;
     if (!m_encrypted && password != m_storedPassword) {

@@ -126,6 +126,7 @@ signals:
 
 private:
     Result<void> checkWritable() const;
+    Result<Unlocking> unlockingWith(const QString &password) const;
     // The bytes of the scrambled format, whichever format the file has.
     Result<QByteArray> plainBytes(const QByteArray &fileBytes) const;
     // The entries in the file now; fingerprint gets the file's.

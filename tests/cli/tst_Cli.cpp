@@ -483,7 +483,9 @@ void tst_Cli::exportNeverLandsOnAFileUnasked()
     const QByteArray before = contentsOf(file);
 
     const QStringList force_ = force ? QStringList{u"--force"_s} : QStringList{};
-    const Run run = cli(QStringList{u"--password-stdin"_s, u"export"_s} + force_ + QStringList{file}, "master\n");
+    // A refusal comes before the password is asked for.
+    const Run run = cli(QStringList{u"--password-stdin"_s, u"export"_s} + force_ + QStringList{file},
+                        written ? "master\n" : "");
     QCOMPARE(run.status, written ? 0 : 1);
     QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
     if (!written) {
@@ -566,11 +568,14 @@ void tst_Cli::importingTwiceAddsNothingTwice()
     const Run first = cli({u"--password-stdin"_s, u"import"_s, csv}, "master\n");
     QVERIFY2(first.status == 0, qPrintable(first.err));
     const QByteArray once = contentsOf(m_vault);
+    const QByteArray backup = contentsOf(VaultFile::backupPathOf(m_vault));
 
     const Run second = cli({u"--password-stdin"_s, u"import"_s, csv}, "master\n");
     QVERIFY2(second.status == 0, qPrintable(second.err));
     QCOMPARE(second.out, u"Imported 0 entries from a chrome export; skipped 0 row(s); skipped 2 duplicates.\n"_s);
     QCOMPARE(contentsOf(m_vault), once);
+    QCOMPARE(contentsOf(VaultFile::backupPathOf(m_vault)), backup); // nothing was saved
+
 }
 
 void tst_Cli::controlCharactersReachTheTerminalEscaped()

@@ -44,6 +44,6 @@ public:
     // Lets deferred deletions and queued events run.
     static void settle();
     // Until the password dialog has checked what was typed (an encrypted vault's
-    // key is derived off the window thread).
-    static void waitForPasswordCheck(TestEnv &env);
+    // key is derived off the window thread); false when it never finished.
+    [[nodiscard]] static bool waitForPasswordCheck(TestEnv &env);
 };

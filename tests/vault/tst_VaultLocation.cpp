@@ -14,7 +14,7 @@
 
 namespace {
 
-enum class Folder { WritableEmpty, ReadOnlyHoldingVault, Unwritable, InstalledWritable, OtherUsersVault };
+enum class Folder { WritableEmpty, ReadOnlyHoldingVault, Unwritable, InstalledWritable, InstalledWithOldVault, OtherUsersVault };
 enum class Expect { BesideProgram, UserData, Override };
 
 QByteArray why(const Result<QString> &result)
@@ -48,6 +48,8 @@ void tst_VaultLocation::resolve_data()
                                                   << Expect::BesideProgram;
     QTest::newRow("installed program") << Folder::Unwritable << QString() << Expect::UserData;
     QTest::newRow("installed program, run by root") << Folder::InstalledWritable << QString() << Expect::UserData;
+    QTest::newRow("installed program, a vault from before beside it")
+        << Folder::InstalledWithOldVault << QString() << Expect::BesideProgram;
 #ifdef Q_OS_UNIX
     if (geteuid() == 0)
         QTest::newRow("another user's vault beside the program")
@@ -73,13 +75,15 @@ void tst_VaultLocation::resolve()
     });
 
     QString programFolder = program.path();
-    if (folder == Folder::InstalledWritable) {
+    if (folder == Folder::InstalledWritable || folder == Folder::InstalledWithOldVault) {
         programFolder = program.filePath(QStringLiteral("bin"));
         QVERIFY(QDir().mkpath(programFolder));
         const QString data = VaultLocation::installedDataFolder(programFolder);
         QVERIFY(QDir().mkpath(data));
         QFile help(data + QStringLiteral("/Help.rtf"));
         QVERIFY(help.open(QIODevice::WriteOnly));
+        if (folder == Folder::InstalledWithOldVault)
+            QVERIFY(QFile(QDir(programFolder).filePath(QStringLiteral("data.enc"))).open(QIODevice::WriteOnly));
     } else if (folder == Folder::OtherUsersVault) {
 #ifdef Q_OS_UNIX
         const QByteArray vault = QFile::encodeName(program.filePath(QStringLiteral("data.enc")));

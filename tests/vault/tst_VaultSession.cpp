@@ -99,10 +99,12 @@ private slots:
         const qint64 crashedPid = crashing.processId();
         QVERIFY(crashing.waitForFinished());
         QVERIFY2(QFile::exists(m_path + u".lock"_s), "the crashed program left no lock behind");
-        // Taken, but the user hears who left it before going on.
+        // Left in place until the user, who hears who left it, takes it over.
         VaultSession session(m_path);
         QCOMPARE(session.acquireLock(), VaultLock::Status::HeldElsewhere);
         QCOMPARE(session.lock().owner().pid, crashedPid);
+        QVERIFY(!session.holdsLock());
+        QVERIFY(QFile::exists(m_path + u".lock"_s));
         QVERIFY(session.takeOverLock());
         QVERIFY(session.holdsLock());
     }
@@ -214,6 +216,33 @@ private slots:
         QVERIFY(!session.hasUnsavedChanges());
     }
 
+    void laterChangesToADisputedEntryJoinIt()
+    {
+        writeFile(m_path, vaultOf({Anna, Bob, Carl}));
+        OpenVault vault(m_path);
+        VaultSession &session = vault.session;
+        rewriteOutside(m_path, vaultOf({Anna, BobThere, Carl}));
+        QCOMPARE(session.replace(1, Bobby).value(), SaveStatus::Disputed);
+
+        // Edited again before the user chose: still one entry to ask about, as it is now.
+        const VaultEntry Bobby2{u"bobby2"_s, u"pw2"_s, u"b.example"_s};
+        QCOMPARE(session.replace(1, Bobby2).value(), SaveStatus::Disputed);
+        QCOMPARE(session.disputes().size(), size_t(1));
+        QCOMPARE(session.disputes()[0].mine, std::optional(Bobby2));
+        QCOMPARE(session.resolveDisputes(VaultSession::Resolution::KeepMine).value(), SaveStatus::Saved);
+        QCOMPARE(contentsOf(m_path), vaultOf({Anna, Bobby2, Carl}));
+    }
+
+    void halvesOfASaveLeftByACrashAreCleared()
+    {
+        writeFile(m_path, vaultOf({Anna}));
+        for (const QString &name : {u"data.enc.saving-a1B2c3"_s, u"data.enc.saving-x9Y8z7"_s, u"data.enc.backup"_s})
+            writeFile(m_dir->filePath(name), vaultOf({Bob}));
+        OpenVault vault(m_path);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{u"data.enc"_s, u"data.enc.backup"_s, u"data.enc.lock"_s}));
+    }
+
     void vanishedVaultIsNotStartedOver_data()
     {
         QTest::addColumn<QByteArray>("vault"); // "<missing>": deleted
@@ -223,6 +252,7 @@ private slots:
         QTest::newRow("deleted, encrypted backup") << "<missing>"_ba << true << true;
         QTest::newRow("emptied to CR LF, encrypted backup") << "\r\n"_ba << true << true;
         QTest::newRow("zero bytes, scrambled backup") << QByteArray() << false << true;
+        QTest::newRow("a link to a file that is away, no backup here") << "<link>"_ba << false << true;
     }
 
     void vanishedVaultIsNotStartedOver()
@@ -238,14 +268,22 @@ private slots:
                 QVERIFY(opened.session.encrypt(QuickLimits));
         }
         const QByteArray backupBytes = contentsOf(backup);
-        if (vault == "<missing>")
-            QVERIFY(QFile::remove(m_path));
-        else
+        QVERIFY(QFile::remove(m_path));
+        if (vault == "<link>") {
+            QVERIFY(QFile::remove(backup));
+            QVERIFY(QFile::link(m_dir->filePath(u"away/data.enc"_s), m_path));
+        } else if (vault != "<missing>") {
             writeFile(m_path, vault);
+        }
 
         VaultSession session(m_path);
         const Result<void> opened = session.open();
         QVERIFY(!opened);
+        if (vault == "<link>") {
+            QVERIFY2(opened.message().contains(u"is a link to"_s), qPrintable(opened.message()));
+            QVERIFY(QFileInfo(m_path).isSymLink());
+            return;
+        }
         for (const QString &named : {m_path, backup})
             QVERIFY2(opened.message().contains(u"\""_s + QDir::toNativeSeparators(named) + u"\""_s),
                      qPrintable(opened.message()));

@@ -40,10 +40,11 @@ bool hasWebScheme(const QString &location)
 }
 
 // "mailto:", "ftp://", "ssh:": a letter, then letters, digits, '+', '-' or '.',
-// then ':'. A single letter is a Windows drive ("c:\files"), not a scheme.
+// then ':'. A single letter is a Windows drive ("c:\files"), not a scheme, and
+// a colon before a port number ("www.example.com:8080/") ends a host.
 bool startsWithScheme(const QString &location)
 {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:(?![0-9]+(?:[/?#]|$))"));
     return scheme.match(location).hasMatch();
 }
 

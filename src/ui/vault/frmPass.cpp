@@ -147,6 +147,8 @@ void frmPass::layOutForChecking()
 void frmPass::Form_Unload()
 {
     Timer1.stop();
+    if (isCheckingPassword())
+        QGuiApplication::restoreOverrideCursor();
     if (!m_newPasswordAccepted && m_ctx.session().MasterPassword().isEmpty())
         m_ctx.windows.EndProgram();
 }

@@ -314,6 +314,7 @@ private slots:
         QTest::newRow("mailto") << "mailto:x@example.com" << "mailto:x@example.com";
         QTest::newRow("ftp") << "ftp://files.example.com" << "ftp://files.example.com";
         QTest::newRow("scheme in capitals, digits and +") << "SVN+SSH2://repo.example.org" << "SVN+SSH2://repo.example.org";
+        QTest::newRow("host and port is no scheme") << "www.example.com:8080/login" << "http://www.example.com:8080/login";
         QTest::newRow("drive letter is no scheme") << "c:\\www\\site.com" << "http://c:\\www\\site.com";
     }
 

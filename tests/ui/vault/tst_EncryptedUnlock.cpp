@@ -31,7 +31,7 @@ void submit(TestEnv &env, const QString &password)
     frmPass *dialog = env.ctx().windows.Find<frmPass>();
     dialog->txtPass->setText(password);
     dialog->cmdOK->click();
-    TestEnv::waitForPasswordCheck(env);
+    QVERIFY(TestEnv::waitForPasswordCheck(env));
 }
 
 } // namespace
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(!dialog->cmdCancel->isEnabled());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
 
-        TestEnv::waitForPasswordCheck(env);
+        QVERIFY(TestEnv::waitForPasswordCheck(env));
         QCOMPARE(env.mainWindow()->statusText(), QStringLiteral("Loaded 1 entries"));
         QVERIFY(!QGuiApplication::overrideCursor());
     }

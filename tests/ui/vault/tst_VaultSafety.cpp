@@ -58,7 +58,7 @@ void unlock(TestEnv &env)
 {
     env.ctx().windows.Find<frmPass>()->txtPass->setText(MasterPassword);
     env.ctx().windows.Find<frmPass>()->cmdOK->click();
-    TestEnv::waitForPasswordCheck(env);
+    QVERIFY(TestEnv::waitForPasswordCheck(env));
 }
 
 QStringList titlesOf(const FakePlatform &platform)
