@@ -1,6 +1,5 @@
 #include "PendingChanges.h"
 
-#include "EntryListModel.h"
 
 #include <algorithm>
 #include <functional>
@@ -9,10 +8,9 @@ namespace {
 
 using Entries = std::vector<VaultEntry>;
 
-bool isShown(const EntryListModel &shown, const VaultEntry &entry)
+bool isShown(const std::vector<EntryRow> &shown, const VaultEntry &entry)
 {
-    const auto &rows = shown.rows();
-    return std::any_of(rows.begin(), rows.end(), [&](const EntryRow &row) {
+    return std::any_of(shown.begin(), shown.end(), [&](const EntryRow &row) {
         return row.username() == entry.Username && row.password() == entry.Password
                 && row.location() == entry.Location;
     });
@@ -21,7 +19,7 @@ bool isShown(const EntryListModel &shown, const VaultEntry &entry)
 // The file's version of an entry changed there: one the list has never shown,
 // with the same username and location, else the same username, else the same location.
 std::optional<VaultEntry> theirVersionOf(const VaultEntry &before, const Entries &fileEntries,
-                                         const EntryListModel &shown)
+                                         const std::vector<EntryRow> &shown)
 {
     const auto sameUsername = [&](const VaultEntry &e) { return e.Username == before.Username; };
     const auto sameLocation = [&](const VaultEntry &e) { return e.Location == before.Location; };
@@ -36,7 +34,7 @@ std::optional<VaultEntry> theirVersionOf(const VaultEntry &before, const Entries
     return std::nullopt;
 }
 
-Entries::iterator find(Entries &entries, const std::optional<VaultEntry> &entry)
+Entries::iterator findEntry(Entries &entries, const std::optional<VaultEntry> &entry)
 {
     return entry ? std::find(entries.begin(), entries.end(), *entry) : entries.end();
 }
@@ -89,31 +87,31 @@ bool PendingChanges::hasDisputes() const
     return std::any_of(m_changes.begin(), m_changes.end(), [](const Change &c) { return c.disputed; });
 }
 
-PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const EntryListModel &shown)
+PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const std::vector<EntryRow> &shown)
 {
     Merge merge;
     const Entries theirs = fileEntries;
     merge.entries = std::move(fileEntries);
-    Entries &entries = merge.entries;
+    Entries &merged = merge.entries;
     for (auto it = m_changes.begin(); it != m_changes.end();) {
         Change &change = *it;
         if (change.kind == Change::Add) {
-            entries.push_back(change.after);
+            merged.push_back(change.after);
             ++it;
             continue;
         }
         if (change.kind == Change::AddRows) {
             for (const EntryRow &row : change.rows)
-                entries.push_back(row.entry());
+                merged.push_back(row.entry());
             ++it;
             continue;
         }
-        auto at = find(entries, change.before);
-        if (at == entries.end() && change.before) {
+        auto at = findEntry(merged, change.before);
+        if (at == merged.end() && change.before) {
             // Changed or deleted in the file since it was last seen here.
             change.before = theirVersionOf(*change.before, theirs, shown);
             change.disputed = true;
-            at = find(entries, change.before);
+            at = findEntry(merged, change.before);
         }
         if (change.kind == Change::Delete && !change.before) {
             it = m_changes.erase(it); // deleted on both sides
@@ -123,7 +121,7 @@ PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const Entry
             if (change.kind == Change::Edit)
                 *at = change.after;
             else
-                entries.erase(at);
+                merged.erase(at);
             ++it;
             continue;
         }
@@ -131,10 +129,10 @@ PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const Entry
         // here but changed there.
         if (change.kind == Change::Edit) {
             merge.disputes.push_back({change.after, change.before});
-            if (at != entries.end())
+            if (at != merged.end())
                 *at = change.after;
             else
-                entries.push_back(change.after);
+                merged.push_back(change.after);
         } else {
             merge.disputes.push_back({std::nullopt, change.before});
         }

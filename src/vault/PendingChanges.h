@@ -6,8 +6,6 @@
 #include <optional>
 #include <vector>
 
-class EntryListModel;
-
 // The changes made here since the file was last read or written, kept so they
 // can be put on top of a file that another program changed meanwhile. Entries
 // have no identity but their three texts: an edit or a deletion finds its entry
@@ -45,7 +43,7 @@ public:
     // changed or deleted in the file becomes a dispute, paired with the file's
     // new version of it, and stays disputed until resolve(). shown is the list
     // as it is now, which tells the file's new entries from those seen here.
-    Merge mergeInto(std::vector<VaultEntry> fileEntries, const EntryListModel &shown);
+    Merge mergeInto(std::vector<VaultEntry> fileEntries, const std::vector<EntryRow> &shown);
     // Settles every dispute; the next merge then applies them.
     void resolve(Resolution resolution);
 

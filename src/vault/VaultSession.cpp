@@ -278,7 +278,7 @@ Result<VaultSession::SaveStatus> VaultSession::saveMerging()
         m_conflictReason = u"its master password was changed."_s;
         return SaveStatus::Conflict;
     }
-    PendingChanges::Merge merge = m_pending.mergeInto(std::move(disk->Entries), m_entries);
+    PendingChanges::Merge merge = m_pending.mergeInto(std::move(disk->Entries), m_entries.rows());
     m_entries.resetEntries(std::move(merge.entries));
     remember(seen);
     if (!merge.disputes.empty()) {
