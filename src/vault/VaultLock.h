@@ -48,7 +48,6 @@ public:
     const Owner &owner() const { return m_owner; }
     // For Unavailable, a sentence.
     const QString &reason() const { return m_reason; }
-    QString fileName() const { return m_path; }
 
 private:
     Owner readOwner() const;

@@ -17,11 +17,4 @@ void bytes(char *data, qsizetype size)
         sodium_memzero(data, size_t(size));
 }
 
-void text(QString &buffer)
-{
-    if (!buffer.isEmpty() && buffer.isDetached())
-        sodium_memzero(buffer.data(), size_t(buffer.size()) * sizeof(QChar));
-    buffer.clear();
-}
-
 } // namespace Wipe

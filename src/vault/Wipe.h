@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 
 // Overwrites secrets before their memory is given back. Only a buffer held
 // nowhere else is wiped: writing through a shared one would make a copy first.
@@ -9,6 +8,5 @@ namespace Wipe {
 
 void bytes(QByteArray &buffer);
 void bytes(char *data, qsizetype size);
-void text(QString &buffer);
 
 } // namespace Wipe
