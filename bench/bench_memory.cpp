@@ -3,10 +3,10 @@
 // PSS (proportional set size) is summed over this process and every process it
 // started, from /proc/*/smaps_rollup. Target: at most 100 MiB.
 // Run alone, in a release build: build-rel/bin/bench_memory
-#include "app/AppContext.h"
-#include "app/frmSplash.h"
+#include "ui/base/AppContext.h"
+#include "ui/start/Startup.h"
 #include "platform/Platform.h"
-#include "ui/look/OfflineBanner.h"
+#include "ui/banner/OfflineBanner.h"
 #include "ui/main/Form1.h"
 #include "vault/VaultFormat.h"
 #include "ui/vault/frmPass.h"
@@ -83,7 +83,7 @@ void BM_PssAfterUnlockOffline(benchmark::State &state)
         AppContext context(platform);
         // Nothing listens on this port: as without a network, the probe fails at once.
         context.brandingSwitches.BannerUrl = u"https://127.0.0.1:9/software/banners/keyholder.html"_s;
-        context.windows.Show<frmSplash>();
+        Startup::showSplash(context);
         waitFor([&] { return context.windows.IsLoaded<frmPass>(); }, 10000);
         frmPass *dialog = context.windows.Find<frmPass>();
         if (!dialog)

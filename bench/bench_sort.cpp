@@ -1,7 +1,7 @@
 // Sorting the entry list by a column header click, beside sorting the same
 // texts in a std::vector with the same collator; and adding one entry to a
 // sorted list through the editor, save included.
-#include "app/AppContext.h"
+#include "ui/base/AppContext.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"

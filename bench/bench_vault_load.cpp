@@ -2,7 +2,7 @@
 // each beside a baseline that does only the unavoidable part of the work:
 // reading and deciphering the file into strings, and writing its bytes
 // through QSaveFile.
-#include "app/AppContext.h"
+#include "ui/base/AppContext.h"
 #include "platform/Platform.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"

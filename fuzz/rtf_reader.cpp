@@ -1,6 +1,6 @@
 // Feeds any bytes to the RTF reader of the help window and lays the result out,
 // as the help window would.
-#include "ui/look/RtfReader.h"
+#include "ui/help/RtfReader.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>

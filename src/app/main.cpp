@@ -1,6 +1,6 @@
-#include "app/AppContext.h"
+#include "ui/base/AppContext.h"
 #include "app/CommandLine.h"
-#include "app/frmSplash.h"
+#include "ui/start/Startup.h"
 #include "platform/ProcessSafety.h"
 #include "platform/QtPlatform.h"
 
@@ -39,14 +39,13 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.keyholder.Keyholder"));
 
     platform::QtPlatform platform;
-    AppContext context(platform);
-    context.vaultOverride = options.vaultOverride;
+    AppContext context(platform, options.vaultOverride);
     // Developers only: the shipped branding keeps the skin off.
     if (qEnvironmentVariableIntValue("KEYHOLDER_SKIN") == 1)
         context.brandingSwitches.UseSkin = true;
     // Developers only: measure or run without the banner pane and its web engine.
     if (qEnvironmentVariableIntValue("KEYHOLDER_NO_BANNER") == 1)
         context.brandingSwitches.ShowBanner = false;
-    context.windows.Show<frmSplash>();
+    Startup::showSplash(context);
     return QApplication::exec();
 }

@@ -2,7 +2,7 @@
 // command line.
 #include "TestEnv.h"
 #include "app/CommandLine.h"
-#include "ui/look/Form8.h"
+#include "ui/help/Form8.h"
 #include "ui/main/Form1.h"
 
 #include <QDir>
@@ -79,16 +79,14 @@ private slots:
         qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toLocal8Bit());
         QDir(scratch.path()).mkpath(QStringLiteral("bin"));
         QDir(scratch.path()).mkpath(QStringLiteral("chosen"));
-        TestEnv env;
+        TestEnv env(vaultOption ? scratch.filePath(QStringLiteral("chosen/my.enc")) : QString());
         env.ctx().brandingSwitches.ShowBanner = false;
         env.platform.folder = programFolderWritable ? scratch.filePath(QStringLiteral("bin"))
                                                     : ReadOnlyProgramFolder;
-        if (vaultOption)
-            env.ctx().vaultOverride = scratch.filePath(QStringLiteral("chosen/my.enc"));
 
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
         QVERIFY(main);
-        QVERIFY(!env.ctx().windows.ProgramEnded());
+        QVERIFY(!env.platform.ended());
         // The new vault holds the master password, enciphered, and nothing else.
         QFile vault(scratch.filePath(expected));
         QVERIFY2(vault.open(QIODevice::ReadOnly), qPrintable(vault.fileName()));

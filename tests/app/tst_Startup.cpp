@@ -1,6 +1,6 @@
 #include "TestEnv.h"
-#include "app/frmSplash.h"
-#include "app/modBranding.h"
+#include "ui/skin/frmSplash.h"
+#include "ui/base/modBranding.h"
 #include "ui/main/Form1.h"
 
 #include <QTest>
@@ -14,8 +14,7 @@ private slots:
     {
         TestEnv env;
         env.platform.version.ProductName = QStringLiteral("Vaulty");
-        env.ctx().MainWindowClosed = true;
-        frmSplash *splash = env.ctx().windows.Show<frmSplash>();
+        frmSplash *splash = env.showSplash();
         QCOMPARE(env.ctx().branding.ProductName, QStringLiteral("Vaulty"));
         QCOMPARE(env.ctx().branding.Comments, QStringLiteral("www.keyholder.example"));
         QVERIFY(!env.ctx().branding.UseSkin);
@@ -23,7 +22,6 @@ private slots:
         QVERIFY(env.ctx().branding.ShowBanner);
         QVERIFY(modBranding::shippedSwitches().BannerUrl.startsWith(QStringLiteral("https://")));
         QVERIFY(env.ctx().branding.BannerUrl.contains(QStringLiteral("/software/banners/")));
-        QVERIFY(!env.ctx().MainWindowClosed);
         QVERIFY(splash->isVisible());
         QVERIFY(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
         // The picture is 476 by 316 pixels: 7140 by 4740 twips.
@@ -37,7 +35,7 @@ private slots:
     void mainWindowComesUpOnlyOnTheSeventyFifthTick()
     {
         TestEnv env;
-        frmSplash *splash = env.ctx().windows.Show<frmSplash>();
+        frmSplash *splash = env.showSplash();
         splash->Timer2.stop();
         for (int tick = 1; tick < 75; ++tick) {
             splash->Timer2_Timer();
@@ -67,7 +65,7 @@ private slots:
         QFETCH(int, ticks);
         QFETCH(bool, ends);
         TestEnv env;
-        frmSplash *splash = env.ctx().windows.Show<frmSplash>();
+        frmSplash *splash = env.showSplash();
         splash->Timer2.stop();
         for (int tick = 0; tick < ticks; ++tick)
             splash->Timer2_Timer();
@@ -80,7 +78,7 @@ private slots:
     void splashTimerRunsByItselfUntilTheMainWindowIsUp()
     {
         TestEnv env;
-        env.ctx().windows.Show<frmSplash>();
+        env.showSplash();
         QTRY_VERIFY_WITH_TIMEOUT(env.ctx().windows.IsLoaded<Form1>(), 5000);
         QVERIFY(!env.ctx().windows.IsShown<frmSplash>());
     }

@@ -1,9 +1,10 @@
 #include "TestEnv.h"
 
-#include "app/frmSplash.h"
+#include "ui/skin/frmSplash.h"
+#include "ui/start/Startup.h"
 #include "ui/browser/frmWebsite.h"
-#include "ui/look/Form8.h"
-#include "ui/look/frmAbout.h"
+#include "ui/help/Form8.h"
+#include "ui/help/frmAbout.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
 #include "ui/vault/frmPass.h"
@@ -33,11 +34,11 @@ void TestEnv::keepWebViewsOffline()
                 "--proxy-server=127.0.0.1:9");
 }
 
-TestEnv::TestEnv()
+TestEnv::TestEnv(const QString &vaultOverride)
 {
     keepWebViewsOffline();
     platform.folder = folder.path();
-    context = std::make_unique<AppContext>(platform);
+    context = std::make_unique<AppContext>(platform, vaultOverride);
     // Tests never reach the maker's banner server: this port on this machine
     // refuses, so a banner shows its quiet page. Banner tests use their own server.
     context->brandingSwitches.BannerUrl =
@@ -71,9 +72,14 @@ void TestEnv::writeVault(const QByteArray &bytes) const
         file.write(bytes);
 }
 
+frmSplash *TestEnv::showSplash()
+{
+    return Startup::showSplash(ctx());
+}
+
 Form1 *TestEnv::startProgram()
 {
-    frmSplash *splash = ctx().windows.Show<frmSplash>();
+    frmSplash *splash = showSplash();
     splash->Timer2.stop();
     for (int tick = 0; tick < frmSplash::TicksBeforeMainWindow; ++tick)
         splash->Timer2_Timer();
@@ -87,7 +93,7 @@ Form1 *TestEnv::startUnlocked(const QString &masterPassword)
     if (!dialog)
         return main;
     typeInto(dialog->txtPass, masterPassword);
-    if (ctx().vault.FirstUse)
+    if (dialog->mode() == frmPass::Mode::Create)
         typeInto(dialog->txtPass2, masterPassword);
     dialog->cmdOK->click();
     return waitForPasswordCheck(*this) ? main : nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakePlatform.h"
-#include "app/AppContext.h"
+#include "ui/base/AppContext.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -9,12 +9,14 @@
 
 class Form;
 class Form1;
+class frmSplash;
 
 // A fresh application folder, fake platform and application context per test.
 class TestEnv
 {
 public:
-    TestEnv();
+    // A vault named as on the command line (--vault), or the usual place.
+    explicit TestEnv(const QString &vaultOverride = {});
     ~TestEnv();
 
     FakePlatform platform;
@@ -28,6 +30,7 @@ public:
     QByteArray vaultBytes() const;
     void writeVault(const QByteArray &bytes) const;
 
+    frmSplash *showSplash();
     // Runs the splash window through its ticks, which brings up the main window.
     Form1 *startProgram();
     // Starts the program and gets past the password dialog with this master

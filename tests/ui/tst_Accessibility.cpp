@@ -3,10 +3,10 @@
 #include "TestEnv.h"
 #include "browser/WebEngineTestSetup.h"
 #include "EntryTesting.h"
-#include "ui/FocusMark.h"
+#include "ui/base/FocusMark.h"
 #include "ui/browser/frmWebsite.h"
-#include "ui/look/Form8.h"
-#include "ui/look/frmAbout.h"
+#include "ui/help/Form8.h"
+#include "ui/help/frmAbout.h"
 #include "ui/vault/frmPass.h"
 
 #include <QAccessible>
@@ -177,7 +177,7 @@ private slots:
         });
         QCOMPARE(!stillThere, closes);
         QCOMPARE(env.vaultBytes(), vaultBefore);
-        QVERIFY(!env.ctx().windows.ProgramEnded());
+        QVERIFY(!env.platform.ended());
     }
 
     void aboutLinkOpensFromTheKeyboard()

@@ -1,6 +1,6 @@
 #include "ui/browser/WebView.h"
 
-#include "ui/Controls.h"
+#include "ui/base/Controls.h"
 #include "ui/browser/LockedDownPage.h"
 #include "ui/browser/QuietPage.h"
 

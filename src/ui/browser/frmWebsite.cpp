@@ -1,14 +1,14 @@
 #include "ui/browser/frmWebsite.h"
 
-#include "app/AppContext.h"
-#include "app/modBranding.h"
-#include "ui/Controls.h"
-#include "ui/StatusBar.h"
-#include "ui/Twips.h"
+#include "ui/base/AppContext.h"
+#include "ui/base/modBranding.h"
+#include "ui/base/Controls.h"
+#include "ui/base/StatusBar.h"
+#include "ui/base/Twips.h"
 #include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
-#include "ui/look/modSkin.h"
-#include "ui/vault/modOnTop.h"
+#include "ui/skin/modSkin.h"
+#include "ui/base/modOnTop.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -157,7 +157,7 @@ void frmWebsite::Form_Load()
 
 void frmWebsite::Form_Unload()
 {
-    if (!m_ctx.MainWindowClosed)
+    if (!m_endsProgram)
         return;
     if (m_ctx.branding.UseSkin)
         modSkin::StopSkinService(m_ctx);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Form.h"
+#include "ui/base/Form.h"
 
 #include <vector>
 
@@ -39,6 +39,9 @@ public:
 
     void Form_Load() override;
     void Form_Unload() override;
+    // The main window closed while this one stayed open: closing this ends the program.
+    void endProgramWhenClosed() { m_endsProgram = true; }
+    bool endsProgramWhenClosed() const { return m_endsProgram; }
     void Form_Resize();
     void Form_Paint();
 
@@ -83,4 +86,6 @@ private:
     void createStatusBar();
     void setTabOrder();
     void applyLayout(const BrowserLayout &layout);
+
+    bool m_endsProgram = false;
 };

@@ -1,7 +1,7 @@
 #include "ui/main/EntryCommands.h"
 
-#include "app/AppContext.h"
-#include "ui/StatusReporter.h"
+#include "ui/base/AppContext.h"
+#include "ui/base/StatusReporter.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/LocationLauncher.h"
 #include "ui/vault/modGlobals.h"

@@ -1,7 +1,7 @@
 #include "ui/main/EntryList.h"
 
-#include "ui/Controls.h"
-#include "ui/Twips.h"
+#include "ui/base/Controls.h"
+#include "ui/base/Twips.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

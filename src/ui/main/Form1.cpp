@@ -1,17 +1,17 @@
 #include "ui/main/Form1.h"
 
-#include "app/AppContext.h"
-#include "app/frmSplash.h"
-#include "ui/Controls.h"
-#include "ui/StatusBar.h"
-#include "ui/Twips.h"
+#include "ui/base/AppContext.h"
+#include "ui/skin/frmSplash.h"
+#include "ui/base/Controls.h"
+#include "ui/base/StatusBar.h"
+#include "ui/base/Twips.h"
 #include "ui/browser/WebView.h"
 #include "ui/browser/frmWebsite.h"
-#include "ui/look/Form8.h"
-#include "ui/look/LoadBanner.h"
-#include "ui/look/ShowHelpSetting.h"
-#include "ui/look/frmAbout.h"
-#include "ui/look/modSkin.h"
+#include "ui/help/Form8.h"
+#include "ui/banner/LoadBanner.h"
+#include "ui/help/ShowHelpSetting.h"
+#include "ui/help/frmAbout.h"
+#include "ui/skin/modSkin.h"
 #include "ui/main/EntryCommands.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/frmAdd.h"
@@ -81,14 +81,6 @@ Form1::Form1(AppContext &context) : Form(context)
 void Form1::connectToVault()
 {
     VaultSession &session = m_ctx.session();
-    connect(&session, &VaultSession::unlocked, this, [this](int count) {
-        SetStatus(modGlobals::LoadedText(m_ctx, count));
-        afterFormLoad();
-    });
-    connect(&session, &VaultSession::masterPasswordCreated, this, [this] {
-        SetStatus(QStringLiteral("Password created successfully"));
-        afterFormLoad();
-    });
     m_reloadRetry.setSingleShot(true);
     m_reloadRetry.setInterval(1000);
     connect(&m_reloadRetry, &QTimer::timeout, this, &Form1::reloadChangedVault);
@@ -159,7 +151,7 @@ void Form1::createListAndStatus()
     Twips::place(wbBanner, 60, 1980, 7335, 945);
     wbBanner->hide();
     if (m_ctx.branding.ShowBanner)
-        modSkin::ProbeBanner(m_ctx, *this);
+        modSkin::ProbeBanner(m_ctx, *this, *wbBanner);
 
     wbPicture = new BannerPicture(client());
     wbPicture->setObjectName(QStringLiteral("wbPicture"));
@@ -226,7 +218,12 @@ void Form1::Form_Load()
     lstPass->addColumnHeader(QStringLiteral("Website/Location"), Twips::rect(cmdCopy[2]).width());
 
     StatusBar1->setPanelWidth(1, WidthTwips());
-    modGlobals::OpenVault(m_ctx);
+    if (frmPass *dialog = modGlobals::OpenVault(m_ctx)) {
+        connect(dialog, &frmPass::vaultOpened, this, [this](const QString &status) {
+            SetStatus(status);
+            afterFormLoad();
+        });
+    }
 }
 
 void Form1::afterFormLoad()
@@ -246,7 +243,6 @@ void Form1::afterFormLoad()
 
     if (ShowHelpSetting::opensAtStartup(m_ctx))
         m_ctx.windows.Show<Form8>();
-    m_ctx.windows.Unload<frmPass>();
 }
 
 bool Form1::Form_QueryUnload()
@@ -281,9 +277,9 @@ void Form1::Form_Unload()
     m_ctx.windows.Unload<frmAbout>();
     m_ctx.windows.Unload<frmAdd>();
     m_ctx.windows.Unload<frmSplash>();
-    if (m_ctx.windows.IsShown<frmWebsite>()) {
+    if (frmWebsite *browser = m_ctx.windows.Find<frmWebsite>(); browser && browser->isVisible()) {
         // The browser lives on alone and ends the program when it closes.
-        m_ctx.MainWindowClosed = true;
+        browser->endProgramWhenClosed();
         return;
     }
     if (m_ctx.branding.UseSkin)
@@ -306,8 +302,7 @@ void Form1::cmdAdd_Click(int)
 {
     if (modGlobals::RefuseChangeWhenReadOnly(m_ctx) || !frmAdd::mayDiscardTyping(m_ctx))
         return;
-    m_ctx.edit.EditMode = QStringLiteral("Add");
-    frmAdd::openForRequest(m_ctx, *this);
+    frmAdd::openForRequest(m_ctx, *this, {EditRequest::Mode::Add, 0, {}, {}, {}});
 }
 
 void Form1::cmdEdit_Click()
@@ -320,13 +315,7 @@ void Form1::cmdEdit_Click()
     if (modGlobals::RefuseChangeWhenReadOnly(m_ctx) || !frmAdd::mayDiscardTyping(m_ctx))
         return;
     const VaultEntry entry = lstPass->item(position);
-    EditRequest &request = m_ctx.edit;
-    request.EditUsername = entry.Username;
-    request.EditPassword = entry.Password;
-    request.EditLocation = entry.Location;
-    request.EditRow = position;
-    request.EditMode = QStringLiteral("Edit");
-    frmAdd::openForRequest(m_ctx, *this);
+    frmAdd::openForRequest(m_ctx, *this, {EditRequest::Mode::Edit, position, entry.Username, entry.Password, entry.Location});
 }
 
 void Form1::cmdDelete_Click()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/Form.h"
-#include "ui/StatusReporter.h"
+#include "ui/base/Form.h"
+#include "ui/base/StatusReporter.h"
 
 #include <QTimer>
 

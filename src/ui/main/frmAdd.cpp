@@ -1,9 +1,9 @@
 #include "ui/main/frmAdd.h"
 
-#include "app/AppContext.h"
-#include "ui/Controls.h"
-#include "ui/StatusReporter.h"
-#include "ui/look/modSkin.h"
+#include "ui/base/AppContext.h"
+#include "ui/base/Controls.h"
+#include "ui/base/StatusReporter.h"
+#include "ui/skin/modSkin.h"
 #include "ui/vault/modGlobals.h"
 #include "vault/Rules.h"
 
@@ -40,7 +40,8 @@ QLabel *skinLabel(QWidget *parent, const QString &name, const QString &caption, 
 
 } // namespace
 
-frmAdd::frmAdd(AppContext &context) : Form(context)
+frmAdd::frmAdd(AppContext &context, EditRequest request, StatusReporter &status)
+    : Form(context), m_request(std::move(request)), m_status(&status)
 {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -89,18 +90,18 @@ void frmAdd::createControls()
             [this] { txtWebsite_KeyPress(Controls::EnterKeyAscii); });
 }
 
-void frmAdd::openForRequest(AppContext &context, StatusReporter &status)
+void frmAdd::openForRequest(AppContext &context, StatusReporter &status, const EditRequest &request)
 {
-    frmAdd *open = context.windows.Find<frmAdd>();
-    if (open)
-        open->loadRequest();
-    if (frmAdd *shown = context.windows.Show<frmAdd>())
-        shown->m_status = &status;
+    if (frmAdd *open = context.windows.Find<frmAdd>()) {
+        open->m_status = &status;
+        open->loadRequest(request);
+    }
+    context.windows.Show<frmAdd>(request, status);
 }
 
 bool frmAdd::mayDiscardTyping(AppContext &context)
 {
-    const frmAdd *open = context.windows.Find<frmAdd>();
+    frmAdd *open = context.windows.Find<frmAdd>();
     if (!open || open->typedEntry() == open->m_loaded)
         return true;
     const platform::MsgResult answer = context.MsgBox(
@@ -109,7 +110,7 @@ bool frmAdd::mayDiscardTyping(AppContext &context)
             platform::MsgButtons::OkCancel, QStringLiteral("Unsaved Entry"), platform::MsgIcon::Warning);
     if (answer == platform::MsgResult::Ok)
         return true;
-    context.windows.Show<frmAdd>();
+    context.windows.Show(open);
     return false;
 }
 
@@ -121,19 +122,19 @@ void frmAdd::Form_Load()
     connect(model, &QAbstractItemModel::rowsMoved, this, &frmAdd::followEditedEntry);
     connect(model, &QAbstractItemModel::layoutChanged, this, &frmAdd::followEditedEntry);
     connect(model, &QAbstractItemModel::modelReset, this, &frmAdd::followEditedEntry);
-    loadRequest();
+    loadRequest(m_request);
     if (m_ctx.branding.UseSkin)
         modSkin::SkinForm(m_ctx, this);
 }
 
 bool frmAdd::isAddMode() const
 {
-    return m_ctx.edit.EditMode == QStringLiteral("Add");
+    return m_request.EditMode == EditRequest::Mode::Add;
 }
 
-void frmAdd::loadRequest()
+void frmAdd::loadRequest(const EditRequest &request)
 {
-    const EditRequest &request = m_ctx.edit;
+    m_request = request;
     m_editedEntry = QPersistentModelIndex();
     if (isAddMode()) {
         setWindowTitle(QStringLiteral("Add an entry"));
@@ -154,7 +155,7 @@ void frmAdd::loadRequest()
 void frmAdd::trackEditedEntry()
 {
     const EntryListModel &rows = m_ctx.session().entries();
-    const int position = m_ctx.edit.EditRow;
+    const int position = m_request.EditRow;
     if (position >= 1 && position <= rows.rowCount())
         m_editedEntry = QPersistentModelIndex(rows.index(position - 1, 0));
 }
@@ -163,7 +164,7 @@ void frmAdd::followEditedEntry()
 {
     if (isAddMode())
         return;
-    m_ctx.edit.EditRow = m_editedEntry.isValid() ? m_editedEntry.row() + 1 : 0;
+    m_request.EditRow = m_editedEntry.isValid() ? m_editedEntry.row() + 1 : 0;
 }
 
 VaultEntry frmAdd::typedEntry() const
@@ -217,8 +218,6 @@ void frmAdd::cmdAdd_Click()
 {
     const VaultEntry entry = typedEntry();
     if (!acceptTyped(entry))
-        return;
-    if (!m_status)
         return;
     std::optional<Result<VaultSession::SaveStatus>> attempt = writeRow(entry);
     if (!attempt)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Form.h"
+#include "ui/base/Form.h"
 #include "vault/Result.h"
 #include "vault/VaultEntry.h"
 #include "vault/VaultSession.h"
@@ -9,27 +9,38 @@
 
 #include <optional>
 
+// What the Add and Edit commands ask of the entry editor.
+struct EditRequest {
+    enum class Mode { Add, Edit };
+    Mode EditMode = Mode::Add;
+    int EditRow = 0; // 1-based position in lstPass; followed while the list changes
+    QString EditUsername;
+    QString EditPassword;
+    QString EditLocation;
+};
+
 class QLabel;
 class StatusReporter;
 class QLineEdit;
 class QToolButton;
 
 // The entry editor: a new entry in add mode, the chosen entry in edit mode, as
-// the edit request says. Modeless, one instance.
+// its edit request says. Modeless, one instance.
 class frmAdd : public Form
 {
     Q_OBJECT
 
 public:
-    explicit frmAdd(AppContext &context);
+    frmAdd(AppContext &context, EditRequest request, StatusReporter &status);
 
-    // Opens the editor for the edit request just written; an editor that is
-    // open already takes the new request over, so Save does what it shows.
-    static void openForRequest(AppContext &context, StatusReporter &status);
+    // Opens the editor for this request; an editor that is open already takes
+    // the new request over, so Save does what it shows.
+    static void openForRequest(AppContext &context, StatusReporter &status, const EditRequest &request);
     // True unless the open editor holds typed text and the user chose to keep it.
     static bool mayDiscardTyping(AppContext &context);
 
     void Form_Load() override;
+    const EditRequest &request() const { return m_request; }
 
     void cmdAdd_Click();
     void cmdDelete_Click();
@@ -51,7 +62,7 @@ protected:
 
 private:
     void createControls();
-    void loadRequest();
+    void loadRequest(const EditRequest &request);
     bool isAddMode() const;
     void trackEditedEntry();
     void followEditedEntry();
@@ -60,6 +71,7 @@ private:
     // Empty when the user chose to go back to the editor.
     std::optional<Result<VaultSession::SaveStatus>> writeRow(const VaultEntry &entry);
 
+    EditRequest m_request;
     StatusReporter *m_status = nullptr;
     // What the boxes held when the request was loaded.
     VaultEntry m_loaded;

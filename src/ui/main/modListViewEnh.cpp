@@ -1,6 +1,6 @@
 #include "ui/main/modListViewEnh.h"
 
-#include "app/AppContext.h"
+#include "ui/base/AppContext.h"
 #include "ui/main/EntryList.h"
 
 namespace modListViewEnh {

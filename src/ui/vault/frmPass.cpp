@@ -1,11 +1,11 @@
 #include "ui/vault/frmPass.h"
 
-#include "app/AppContext.h"
-#include "ui/Controls.h"
-#include "ui/Twips.h"
-#include "ui/look/modSkin.h"
+#include "ui/base/AppContext.h"
+#include "ui/base/Controls.h"
+#include "ui/base/Twips.h"
+#include "ui/skin/modSkin.h"
 #include "ui/vault/modGlobals.h"
-#include "ui/vault/modOnTop.h"
+#include "ui/base/modOnTop.h"
 #include "vault/Rules.h"
 #include "vault/VaultSession.h"
 
@@ -47,7 +47,7 @@ int bottomOf(const QWidget *control)
 
 } // namespace
 
-frmPass::frmPass(AppContext &context) : Form(context)
+frmPass::frmPass(AppContext &context, Mode mode) : Form(context), m_mode(mode)
 {
     setObjectName(u"frmPass"_s);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -97,7 +97,7 @@ void frmPass::Form_Load()
     if (Form *main = m_ctx.windows.mainWindow())
         main->hide();
     FailedTries = 0;
-    if (m_ctx.vault.FirstUse)
+    if (m_mode == Mode::Create)
         layOutForCreating();
     else
         layOutForChecking();
@@ -179,7 +179,7 @@ void frmPass::cmdOK_Click()
 {
     if (isCheckingPassword())
         return;
-    if (m_ctx.vault.FirstUse)
+    if (m_mode == Mode::Create)
         acceptNewPassword();
     else
         checkPassword();
@@ -212,8 +212,12 @@ void frmPass::acceptNewPassword()
     }
     Timer1.stop();
     m_newPasswordAccepted = true;
-    // Closes this dialog; nothing of it may be touched afterwards.
-    modGlobals::CreateMasterPassword(m_ctx, password);
+    // Out of sight before the write, so a box about a failed write stands alone.
+    hide();
+    QGuiApplication::processEvents();
+    if (modGlobals::CreateMasterPassword(m_ctx, password))
+        emit vaultOpened(u"Password created successfully"_s);
+    emit unloadRequested(this);
 }
 
 void frmPass::checkPassword()
@@ -236,10 +240,18 @@ void frmPass::checkPassword()
 
 void frmPass::acceptOrRefuse(const QString &password, Result<VaultSession::Unlocking> prepared)
 {
-    // Once accepted, this dialog is closed; nothing of it may be touched afterwards.
-    if (modGlobals::LoadEntries(m_ctx, password, std::move(prepared)))
+    switch (modGlobals::LoadEntries(m_ctx, password, std::move(prepared))) {
+    case modGlobals::Unlock::Opened:
+        Timer1.stop();
+        emit vaultOpened(modGlobals::LoadedText(m_ctx, m_ctx.session().entries().rowCount()));
+        emit unloadRequested(this);
         return;
-    refuseWrongPassword();
+    case modGlobals::Unlock::WrongPassword:
+        refuseWrongPassword();
+        return;
+    case modGlobals::Unlock::ProgramEnded:
+        return;
+    }
 }
 
 void frmPass::setWaiting(bool waiting)

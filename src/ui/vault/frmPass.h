@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "ui/BackgroundWork.h"
-#include "ui/Form.h"
+#include "ui/base/BackgroundWork.h"
+#include "ui/base/Form.h"
 #include "vault/VaultSession.h"
 
 #include <QTimer>
@@ -22,7 +22,13 @@ public:
     static constexpr int TimerInterval = 100;
     static constexpr int AllowedTries = 3;
 
-    explicit frmPass(AppContext &context);
+    enum class Mode {
+        Create, // no master password yet: the dialog creates one
+        Check,
+    };
+
+    frmPass(AppContext &context, Mode mode);
+    Mode mode() const { return m_mode; }
 
     void Form_Load() override;
     void Form_Unload() override;
@@ -46,6 +52,10 @@ public:
     // True while an encrypted vault's key is being derived from the typed password.
     bool isCheckingPassword() const { return m_unlocking.isRunning(); }
 
+signals:
+    // The vault is open, with what the status line should say; the dialog closes right after.
+    void vaultOpened(const QString &status);
+
 private:
     void createControls();
     void setTabOrder();
@@ -57,7 +67,8 @@ private:
     void setWaiting(bool waiting);
     void refuseWrongPassword();
     void leaveAndEndProgram();
-    // Set once create mode accepted a password, which is written after the dialog closes.
+    const Mode m_mode;
+    // Set once create mode accepted a password, which is written after the dialog hides.
     bool m_newPasswordAccepted = false;
     BackgroundWork<Result<VaultSession::Unlocking>> m_unlocking;
 

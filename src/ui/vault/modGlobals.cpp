@@ -1,12 +1,11 @@
 #include "ui/vault/modGlobals.h"
 
-#include "app/AppContext.h"
-#include "ui/StatusReporter.h"
+#include "ui/base/AppContext.h"
+#include "ui/base/StatusReporter.h"
 #include "ui/vault/RunningCopy.h"
 #include "ui/vault/frmPass.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QLocale>
 
 using namespace Qt::StringLiterals;
@@ -195,56 +194,43 @@ bool takeLock(AppContext &ctx)
 
 namespace modGlobals {
 
-void OpenVault(AppContext &ctx)
+frmPass *OpenVault(AppContext &ctx)
 {
     VaultSession &session = ctx.session();
     if (!takeLock(ctx))
-        return;
+        return nullptr;
     if (session.holdsLock())
         new RunningCopy(session.path(), [&ctx] { ctx.windows.BringShownForward(); }, &session);
     if (Result<void> opened = session.open(); !opened) {
         endForUnusableVault(ctx, opened.message());
-        return;
+        return nullptr;
     }
     if (session.needsNewMasterPassword() && session.isReadOnly()) {
         endForUnusableVault(ctx, u"The vault has no master password yet, and it cannot be written. "_s
                                          + session.readOnlyReason());
-        return;
+        return nullptr;
     }
-    if (session.needsNewMasterPassword())
-        AskNewMasterPassword(ctx);
-    else
-        AskMasterPassword(ctx);
+    return ctx.windows.Show<frmPass>(session.needsNewMasterPassword() ? frmPass::Mode::Create
+                                                                      : frmPass::Mode::Check);
 }
 
-void AskNewMasterPassword(AppContext &ctx)
-{
-    ctx.vault.FirstUse = true;
-    ctx.windows.Show<frmPass>();
-}
-
-void AskMasterPassword(AppContext &ctx)
-{
-    ctx.vault.FirstUse = false;
-    ctx.windows.Show<frmPass>();
-}
-
-bool LoadEntries(AppContext &ctx, const QString &password, Result<VaultSession::Unlocking> prepared)
+Unlock LoadEntries(AppContext &ctx, const QString &password, Result<VaultSession::Unlocking> prepared)
 {
     const Result<VaultSession::UnlockOutcome> unlocked = ctx.session().finishUnlock(password, std::move(prepared));
     if (!unlocked) {
         endForUnusableVault(ctx, unlocked.message());
-        return true;
+        return Unlock::ProgramEnded;
     }
-    return unlocked.value() == VaultSession::UnlockOutcome::Unlocked;
+    return unlocked.value() == VaultSession::UnlockOutcome::Unlocked ? Unlock::Opened : Unlock::WrongPassword;
 }
 
-void CreateMasterPassword(AppContext &ctx, const QString &password)
+bool CreateMasterPassword(AppContext &ctx, const QString &password)
 {
-    ctx.windows.Unload<frmPass>();
-    QGuiApplication::processEvents();
-    if (Result<void> created = ctx.session().createMasterPassword(password); !created)
+    if (Result<void> created = ctx.session().createMasterPassword(password); !created) {
         endForUnusableVault(ctx, created.message());
+        return false;
+    }
+    return true;
 }
 
 bool SaveVault(AppContext &ctx, StatusReporter &status, Result<VaultSession::SaveStatus> attempt)

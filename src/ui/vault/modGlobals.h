@@ -4,6 +4,7 @@
 #include "vault/VaultSession.h"
 
 class AppContext;
+class frmPass;
 class StatusReporter;
 
 // Between the vault session and the windows: opens the vault through the
@@ -11,18 +12,18 @@ class StatusReporter;
 namespace modGlobals {
 
 // At the end of the main window's load: locks the vault, makes sure its file
-// exists, reads the master line and opens the password dialog in create or check mode.
-void OpenVault(AppContext &context);
-void AskNewMasterPassword(AppContext &context);
-void AskMasterPassword(AppContext &context);
+// exists, reads the master line and opens the password dialog in create or
+// check mode. Null when the program ended instead.
+frmPass *OpenVault(AppContext &context);
 
-// Check mode, once the file was read with the password (prepareUnlock): false
-// when the password is wrong. Once it is right, the entries are loaded and the
-// session tells the main window.
-bool LoadEntries(AppContext &context, const QString &password,
-                 Result<VaultSession::Unlocking> prepared);
+enum class Unlock { Opened, WrongPassword, ProgramEnded };
+// Check mode, once the file was read with the password (prepareUnlock). Once it
+// is right, the entries are in the list. A vault that cannot be read ends the program.
+Unlock LoadEntries(AppContext &context, const QString &password,
+                   Result<VaultSession::Unlocking> prepared);
 // Create mode, once the dialog accepted a new master password: writes the vault.
-void CreateMasterPassword(AppContext &context, const QString &password);
+// False when it could not, and the program ended.
+bool CreateMasterPassword(AppContext &context, const QString &password);
 
 // Reports a save on the status line, or in a box when it failed or when the
 // file changed outside in a way that needs the user's word. True when the

@@ -1,13 +1,12 @@
 #include "LocalWebServer.h"
 #include "TestEnv.h"
 #include "WebEngineTestSetup.h"
-#include "ui/Controls.h"
-#include "ui/StatusBar.h"
-#include "ui/Twips.h"
+#include "ui/base/Controls.h"
+#include "ui/base/StatusBar.h"
+#include "ui/base/Twips.h"
 #include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
-#include "ui/look/LoadBanner.h"
-#include "ui/look/OfflineBanner.h"
+#include "ui/banner/OfflineBanner.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
 
@@ -130,22 +129,6 @@ private slots:
         QSignalSpy loaded(main->wbBanner, &WebView::DownloadComplete);
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), PageTimeout);
         QCOMPARE(main->wbBanner->LocationName(), QStringLiteral("Script off"));
-    }
-
-    void cropWidthFollowsTheScaleMode_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("crop");
-        QTest::newRow("twips") << int(modSkin::ScaleMode::Twips) << 280;
-        QTest::newRow("pixels") << int(modSkin::ScaleMode::Pixels) << 20;
-        QTest::newRow("points") << int(modSkin::ScaleMode::Points) << 280;
-        QTest::newRow("user") << int(modSkin::ScaleMode::User) << 280;
-    }
-
-    void cropWidthFollowsTheScaleMode()
-    {
-        QFETCH(int, mode);
-        QTEST(modSkin::BannerCropWidth(static_cast<modSkin::ScaleMode>(mode)), "crop");
     }
 };
 

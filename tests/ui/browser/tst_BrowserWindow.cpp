@@ -1,8 +1,8 @@
 #include "LocalWebServer.h"
 #include "TestEnv.h"
 #include "WebEngineTestSetup.h"
-#include "ui/StatusBar.h"
-#include "ui/Twips.h"
+#include "ui/base/StatusBar.h"
+#include "ui/base/Twips.h"
 #include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
 #include "ui/browser/frmWebsite.h"
@@ -378,7 +378,7 @@ private slots:
         QVERIFY(browser);
         main->close();
         TestEnv::settle();
-        QVERIFY(env.ctx().MainWindowClosed);
+        QVERIFY(browser->endsProgramWhenClosed());
         QCOMPARE(env.platform.endProgramCalls, 0);
         QVERIFY(!env.ctx().windows.IsLoaded<Form1>());
         QVERIFY(browser->isVisible());
@@ -399,7 +399,6 @@ private slots:
         browser->close();
         TestEnv::settle();
         QCOMPARE(env.platform.endProgramCalls, 0);
-        QVERIFY(!env.ctx().MainWindowClosed);
         QVERIFY(!env.ctx().windows.IsLoaded<frmWebsite>());
         QVERIFY(env.ctx().windows.IsShown<Form1>());
 
@@ -408,10 +407,10 @@ private slots:
         QCOMPARE(browser->windowTitle(), m_server.host());
         waitForCaption(browser, QStringLiteral("Home"));
 
+        QVERIFY(!browser->endsProgramWhenClosed());
         browser->close();
         env.mainWindow()->close();
         QCOMPARE(env.platform.endProgramCalls, 1);
-        QVERIFY(!env.ctx().MainWindowClosed);
     }
 };
 

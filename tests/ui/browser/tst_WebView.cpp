@@ -1,6 +1,6 @@
 #include "LocalWebServer.h"
 #include "WebEngineTestSetup.h"
-#include "ui/Controls.h"
+#include "ui/base/Controls.h"
 #include "ui/browser/QuietPage.h"
 #include "ui/browser/WebView.h"
 

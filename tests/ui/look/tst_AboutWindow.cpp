@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 #include "ui/browser/frmWebsite.h"
-#include "ui/look/frmAbout.h"
+#include "ui/help/frmAbout.h"
 #include "ui/main/Form1.h"
 
 #include <QApplication>

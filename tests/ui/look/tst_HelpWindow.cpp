@@ -1,6 +1,6 @@
 #include "TestEnv.h"
-#include "ui/look/Form8.h"
-#include "ui/look/frmAbout.h"
+#include "ui/help/Form8.h"
+#include "ui/help/frmAbout.h"
 #include "ui/main/Form1.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "ui/look/RtfReader.h"
+#include "ui/help/RtfReader.h"
 
 #include <QColor>
 #include <QFile>

@@ -1,15 +1,15 @@
 #include "../browser/WebEngineTestSetup.h"
 #include "TestEnv.h"
-#include "app/frmSplash.h"
-#include "app/modBranding.h"
-#include "ui/Controls.h"
-#include "ui/Twips.h"
+#include "ui/skin/frmSplash.h"
+#include "ui/base/modBranding.h"
+#include "ui/base/Controls.h"
+#include "ui/base/Twips.h"
 #include "ui/browser/frmWebsite.h"
-#include "ui/look/Form8.h"
-#include "ui/look/SkinControl.h"
-#include "ui/look/SkinService.h"
-#include "ui/look/frmAbout.h"
-#include "ui/look/modSkin.h"
+#include "ui/help/Form8.h"
+#include "ui/skin/SkinControl.h"
+#include "ui/skin/SkinService.h"
+#include "ui/help/frmAbout.h"
+#include "ui/skin/modSkin.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
 #include "ui/vault/frmPass.h"
@@ -473,7 +473,7 @@ private slots:
         if (countedDown)
             env.startProgram();
         else
-            env.ctx().windows.Show<frmSplash>();
+            env.showSplash();
         const frmSplash *splash = env.ctx().windows.Find<frmSplash>();
         const Form1 *main = env.mainWindow();
         const bool wasVisible = splash->isVisible();
@@ -499,7 +499,7 @@ private slots:
         QFETCH(bool, useSkin);
         TestEnv env;
         issueWithSkin(env, useSkin);
-        env.ctx().windows.Show<frmSplash>();
+        env.showSplash();
         QCOMPARE(bool(env.ctx().skinService), useSkin);
         if (useSkin)
             QVERIFY(env.ctx().skinService->isRunning());

@@ -1,7 +1,7 @@
 #include "EntryTesting.h"
 #include "TestEnv.h"
 #include "ui/main/EntryList.h"
-#include "ui/StatusBar.h"
+#include "ui/base/StatusBar.h"
 #include "ui/main/Form1.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "EntryTesting.h"
 #include "TestEnv.h"
-#include "ui/Controls.h"
-#include "ui/Twips.h"
+#include "ui/base/Controls.h"
+#include "ui/base/Twips.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
@@ -221,8 +221,8 @@ private slots:
         QCOMPARE(dialog->txtUsername->text(), QStringLiteral("bob"));
         QCOMPARE(dialog->txtPassword->text(), QStringLiteral("b2"));
         QCOMPARE(dialog->txtWebsite->text(), QStringLiteral("bob.example.org"));
-        QCOMPARE(env.ctx().edit.EditMode, QStringLiteral("Edit"));
-        QCOMPARE(env.ctx().edit.EditRow, 2);
+        QVERIFY(dialog->request().EditMode == EditRequest::Mode::Edit);
+        QCOMPARE(dialog->request().EditRow, 2);
 
         type(dialog, {"robert", "new pass", ""});
         dialog->cmdAdd_Click();
@@ -240,13 +240,9 @@ private slots:
     {
         TestEnv env;
         Form1 *main = startWith(env, ThreeEntries);
-        env.ctx().edit = {QStringLiteral("Add"), 7, "u", "p", "l"};
         main->mnuDataItem[2]->trigger();
         QCOMPARE(main->statusText(), QStringLiteral("You must first select an entry to edit."));
         QVERIFY(!editor(env));
-        QCOMPARE(env.ctx().edit.EditMode, QStringLiteral("Add"));
-        QCOMPARE(env.ctx().edit.EditRow, 7);
-        QCOMPARE(env.ctx().edit.EditUsername, QStringLiteral("u"));
     }
 
     void editAfterASortEditsTheChosenEntry()
@@ -257,7 +253,7 @@ private slots:
         QCOMPARE(usernames(*main->lstPass), (QStringList{"cy", "bob", "ann"}));
         editAt(main, 3);
         QCOMPARE(editor(env)->txtUsername->text(), QStringLiteral("ann"));
-        QCOMPARE(env.ctx().edit.EditRow, 3);
+        QCOMPARE(editor(env)->request().EditRow, 3);
         editor(env)->txtPassword->setText(QStringLiteral("changed"));
         editor(env)->cmdAdd_Click();
 
@@ -366,7 +362,7 @@ private slots:
             env.platform.answer({MsgResult::Ok});
             main->cmdDelete_Click();
         }
-        QCOMPARE(env.ctx().edit.EditRow, rowAfterwards);
+        QCOMPARE(editor(env)->request().EditRow, rowAfterwards);
         QCOMPARE(main->lstPass->itemText(rowAfterwards), QStringLiteral("bob"));
 
         editor(env)->txtPassword->setText(QStringLiteral("bob's new"));

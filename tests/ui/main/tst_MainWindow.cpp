@@ -1,7 +1,7 @@
 #include "TestEnv.h"
-#include "app/frmSplash.h"
-#include "ui/StatusBar.h"
-#include "ui/Twips.h"
+#include "ui/skin/frmSplash.h"
+#include "ui/base/StatusBar.h"
+#include "ui/base/Twips.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
 

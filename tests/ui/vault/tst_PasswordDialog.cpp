@@ -2,10 +2,10 @@
 // with its exact message, three tries, and every way out of it.
 #include "TestEnv.h"
 #include "vault/VaultSession.h"
-#include "ui/Twips.h"
+#include "ui/base/Twips.h"
 #include "ui/main/Form1.h"
 #include "ui/vault/frmPass.h"
-#include "ui/vault/modOnTop.h"
+#include "ui/base/modOnTop.h"
 
 #include <QLabel>
 #include <QLineEdit>

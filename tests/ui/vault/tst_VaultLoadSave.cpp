@@ -138,7 +138,7 @@ private slots:
         TestEnv env;
         Form1 *main = env.startProgram();
         QCOMPARE(env.vaultBytes(), QByteArray("\r\n"));
-        QVERIFY(env.ctx().vault.FirstUse);
+        QVERIFY(env.ctx().windows.Find<frmPass>()->mode() == frmPass::Mode::Create);
         QVERIFY(env.ctx().windows.Find<frmPass>()->txtPass2->isVisible());
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(env.vaultBytes(), QByteArray("\xE1\xE2\xE3\xE4\x0D\x0A"));
@@ -172,7 +172,7 @@ private slots:
         TestEnv env;
         env.writeVault(vault);
         Form1 *main = env.startProgram();
-        QVERIFY(!env.ctx().vault.FirstUse);
+        QVERIFY(env.ctx().windows.Find<frmPass>()->mode() == frmPass::Mode::Check);
         QCOMPARE(main->lstPass->count(), 0); // nothing shows before the password
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(main->statusText(), status);
@@ -186,7 +186,7 @@ private slots:
         TestEnv env;
         env.writeVault(fixture("zero_bytes.enc"));
         env.startProgram();
-        QVERIFY(env.ctx().vault.FirstUse);
+        QVERIFY(env.ctx().windows.Find<frmPass>()->mode() == frmPass::Mode::Create);
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(env.vaultBytes(), AbcdLine);
     }
@@ -196,7 +196,7 @@ private slots:
         TestEnv env;
         env.writeVault(fixture("entries_without_master.enc"));
         Form1 *main = env.startProgram();
-        QVERIFY(env.ctx().vault.FirstUse);
+        QVERIFY(env.ctx().windows.Find<frmPass>()->mode() == frmPass::Mode::Create);
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(env.vaultBytes(), AbcdLine + AnnaLine + BobLine + "\r\n");
         QCOMPARE(rowsOf(*main->lstPass),

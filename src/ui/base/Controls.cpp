@@ -1,0 +1,127 @@
+#include "ui/base/Controls.h"
+
+#include "ui/base/Twips.h"
+
+#include <QCheckBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVariant>
+
+namespace Controls {
+
+namespace {
+
+constexpr const char *KindProperty = "kindName";
+
+// A focused button answers Enter as it answers Space; no button is made the
+// window's default, so Enter never reaches another one.
+class EnterClicks : public QObject
+{
+public:
+    explicit EnterClicks(QAbstractButton *button) : QObject(button), m_button(button)
+    {
+        button->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_button && event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                if (m_button->isEnabled())
+                    m_button->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAbstractButton *m_button;
+};
+
+template <typename Control>
+Control *make(QWidget *parent, const QString &name, const char *kind, const QRect &twips)
+{
+    auto *control = new Control(parent);
+    control->setObjectName(name);
+    setKind(control, kind);
+    Twips::place(control, twips);
+    return control;
+}
+
+} // namespace
+
+void setKind(QWidget *control, const char *kindName)
+{
+    control->setProperty(KindProperty, QString::fromLatin1(kindName));
+}
+
+QString kindName(const QWidget *control)
+{
+    return control->property(KindProperty).toString();
+}
+
+QFont verdana(double pointSize, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QPushButton *commandButton(QWidget *parent, const QString &name, const QString &caption,
+                           const QRect &twips)
+{
+    auto *button = make<QPushButton>(parent, name, Kind::CommandButton, twips);
+    button->setText(caption);
+    button->setAutoDefault(false);
+    new EnterClicks(button);
+    return button;
+}
+
+QToolButton *pictureButton(QWidget *parent, const QString &name, const QString &caption,
+                           const QString &picture, const QRect &twips)
+{
+    auto *button = make<QToolButton>(parent, name, Kind::CommandButton, twips);
+    const QPixmap pixmap(picture);
+    button->setIcon(QIcon(pixmap));
+    if (!pixmap.isNull())
+        button->setIconSize(pixmap.size());
+    button->setText(caption);
+    button->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly
+                                                 : Qt::ToolButtonTextUnderIcon);
+    new EnterClicks(button);
+    return button;
+}
+
+QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &twips)
+{
+    return make<QLineEdit>(parent, name, Kind::TextBox, twips);
+}
+
+QLabel *label(QWidget *parent, const QString &name, const QString &caption, const QRect &twips,
+              const char *kindName)
+{
+    auto *label = make<QLabel>(parent, name, kindName, twips);
+    label->setText(caption);
+    return label;
+}
+
+QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &caption,
+                    const QRect &twips)
+{
+    auto *box = make<QCheckBox>(parent, name, Kind::CheckBox, twips);
+    box->setText(caption);
+    return box;
+}
+
+} // namespace Controls

@@ -1,0 +1,84 @@
+#include "ui/base/WindowHost.h"
+
+#include "ui/base/AppContext.h"
+#include "ui/base/FocusMark.h"
+
+#include <QApplication>
+#include <QIcon>
+
+WindowHost::WindowHost(AppContext &context) : m_ctx(context)
+{
+    QIcon icon(QStringLiteral(":/images/icon.png"));
+    icon.addFile(QStringLiteral(":/images/icon32.png"));
+    QApplication::setWindowIcon(icon);
+    FocusMark::followFocus();
+}
+
+WindowHost::~WindowHost()
+{
+    for (auto &[type, window] : m_windows)
+        delete window.data();
+}
+
+void WindowHost::adopt(std::type_index type, Form *window)
+{
+    m_windows[type] = window;
+    QObject::connect(window, &Form::unloadRequested, window, [this](Form *closing) { Unload(closing); });
+}
+
+void WindowHost::Unload(Form *window)
+{
+    if (!window || window->isUnloading() || !window->Form_QueryUnload())
+        return;
+    if (m_ended || window->isUnloading())
+        return;
+    window->markUnloading();
+    window->Form_Unload();
+    for (auto it = m_windows.begin(); it != m_windows.end(); ++it) {
+        if (it->second == window) {
+            m_windows.erase(it);
+            break;
+        }
+    }
+    window->hide();
+    window->deleteLater();
+}
+
+void WindowHost::Show(Form *window)
+{
+    if (window && !m_ended)
+        bringForward(window);
+}
+
+void WindowHost::BringShownForward()
+{
+    for (auto &[type, window] : m_windows) {
+        if (window && window->isVisible())
+            bringForward(window);
+    }
+}
+
+void WindowHost::EndProgram(int exitStatus)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    for (auto &[type, window] : m_windows) {
+        if (window) {
+            window->markUnloading();
+            window->hide();
+        }
+    }
+    m_ctx.platform.endProgram(exitStatus);
+}
+
+void WindowHost::bringForward(Form *window)
+{
+    if (!window->isVisible())
+        window->centreOnScreen();
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

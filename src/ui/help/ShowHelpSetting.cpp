@@ -1,0 +1,49 @@
+#include "ui/help/ShowHelpSetting.h"
+
+#include "ui/base/AppContext.h"
+
+namespace ShowHelpSetting {
+
+namespace {
+
+QString applicationName(const AppContext &context)
+{
+    return context.platform.versionInfo().ProductName;
+}
+
+const QString Section = QStringLiteral("Settings");
+const QString Key = QStringLiteral("showHelp");
+
+} // namespace
+
+QString read(AppContext &context)
+{
+    return context.platform.readSetting(applicationName(context), Section, Key,
+                                        QString::fromLatin1(DefaultValue));
+}
+
+void write(AppContext &context, const QString &value)
+{
+    context.platform.writeSetting(applicationName(context), Section, Key, value);
+}
+
+bool opensAtStartup(const QString &stored)
+{
+    return stored == QLatin1String(DefaultValue);
+}
+
+bool opensAtStartup(AppContext &context)
+{
+    return opensAtStartup(read(context));
+}
+
+std::optional<int> checkBoxValue(const QString &stored)
+{
+    bool isNumber = false;
+    const int value = stored.trimmed().toInt(&isNumber, 10);
+    if (!isNumber || value < 0 || value > 2)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace ShowHelpSetting
