@@ -82,8 +82,8 @@ void Delete(AppContext &context, EntryList &list, StatusReporter &status)
         return;
     }
     // A failed save has told the user already; the row stays deleted in the list.
-    if (modGlobals::SaveVault(context, status, context.session().remove(position - 1)))
-        status.SetStatus(QStringLiteral("Entry deleted successfully, data saved."));
+    modGlobals::SaveVault(context, status, context.session().remove(position - 1),
+                          QStringLiteral("Entry deleted successfully, data saved."));
 }
 
 void Copy(AppContext &context, const EntryList &list, StatusReporter &status, int fieldIndex)

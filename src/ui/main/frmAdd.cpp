@@ -223,8 +223,7 @@ void frmAdd::cmdAdd_Click()
     if (!attempt)
         return;
     // A failed save has told the user; the change stays in the list for the next save.
-    if (modGlobals::SaveVault(m_ctx, *m_status, std::move(*attempt)))
-        m_status->SetStatus(QStringLiteral("Added new entry.  Data saved."));
+    modGlobals::SaveVault(m_ctx, *m_status, std::move(*attempt), QStringLiteral("Added new entry.  Data saved."));
     m_ctx.windows.Unload(this);
 }
 
@@ -233,8 +232,13 @@ void frmAdd::cmdDelete_Click()
     m_ctx.windows.Unload(this);
 }
 
+void frmAdd::escapePressed()
+{
+    cmdDelete->click();
+}
+
 void frmAdd::txtWebsite_KeyPress(int keyAscii)
 {
     if (keyAscii == Controls::EnterKeyAscii)
-        cmdAdd_Click();
+        cmdAdd->click();
 }

@@ -58,7 +58,7 @@ public:
 
 protected:
     // Escape is the editor's Cancel.
-    void escapePressed() override { cmdDelete_Click(); }
+    void escapePressed() override;
 
 private:
     void createControls();

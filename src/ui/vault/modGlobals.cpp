@@ -123,6 +123,8 @@ QString disputeText(const VaultSession &session)
                   "keeps both versions. Cancel saves nothing for now."_s;
 }
 
+bool saveOrAsk(AppContext &ctx, StatusReporter &status, Result<VaultSession::SaveStatus> attempt);
+
 // Entries changed both here and by another program: the user picks which to keep.
 bool resolveDisputes(AppContext &ctx, StatusReporter &status)
 {
@@ -131,15 +133,33 @@ bool resolveDisputes(AppContext &ctx, StatusReporter &status)
                                         u"Vault Changed"_s, MsgIcon::Warning);
     switch (answer) {
     case MsgResult::KeepMine:
-        return modGlobals::SaveVault(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepMine));
+        return saveOrAsk(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepMine));
     case MsgResult::KeepTheirs:
-        return modGlobals::SaveVault(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepTheirs));
+        return saveOrAsk(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepTheirs));
     case MsgResult::KeepBoth:
-        return modGlobals::SaveVault(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepBoth));
+        return saveOrAsk(ctx, status, session.resolveDisputes(VaultSession::Resolution::KeepBoth));
     default:
         reportNotSaved(ctx, status);
         return false;
     }
+}
+
+// A save, or what the user wants done when the file changed outside.
+bool saveOrAsk(AppContext &ctx, StatusReporter &status, Result<VaultSession::SaveStatus> attempt)
+{
+    if (!attempt) {
+        reportSaveFailure(ctx, status, attempt.message());
+        return false;
+    }
+    switch (attempt.value()) {
+    case VaultSession::SaveStatus::Saved:
+        break;
+    case VaultSession::SaveStatus::Conflict:
+        return resolveConflict(ctx, status);
+    case VaultSession::SaveStatus::Disputed:
+        return resolveDisputes(ctx, status);
+    }
+    return reportSaved(ctx, status);
 }
 
 // A lock left by another computer, or by a program here that has ended: the
@@ -233,21 +253,13 @@ bool CreateMasterPassword(AppContext &ctx, const QString &password)
     return true;
 }
 
-bool SaveVault(AppContext &ctx, StatusReporter &status, Result<VaultSession::SaveStatus> attempt)
+bool SaveVault(AppContext &ctx, StatusReporter &status, Result<VaultSession::SaveStatus> attempt,
+               const QString &savedText)
 {
-    if (!attempt) {
-        reportSaveFailure(ctx, status, attempt.message());
-        return false;
-    }
-    switch (attempt.value()) {
-    case VaultSession::SaveStatus::Saved:
-        break;
-    case VaultSession::SaveStatus::Conflict:
-        return resolveConflict(ctx, status);
-    case VaultSession::SaveStatus::Disputed:
-        return resolveDisputes(ctx, status);
-    }
-    return reportSaved(ctx, status);
+    const bool saved = saveOrAsk(ctx, status, std::move(attempt));
+    if (saved && !savedText.isEmpty())
+        status.SetStatus(savedText);
+    return saved;
 }
 
 bool SaveVault(AppContext &ctx, StatusReporter &status)

@@ -25,11 +25,12 @@ Unlock LoadEntries(AppContext &context, const QString &password,
 // False when it could not, and the program ended.
 bool CreateMasterPassword(AppContext &context, const QString &password);
 
-// Reports a save on the status line, or in a box when it failed or when the
-// file changed outside in a way that needs the user's word. True when the
-// change is on disk; otherwise it stays in the list for the next save.
+// Reports a save on the status line (savedText, or the time of the save), or
+// in a box when it failed or when the file changed outside in a way that needs
+// the user's word. True when the change is on disk; otherwise it stays in the
+// list for the next save.
 bool SaveVault(AppContext &context, StatusReporter &status,
-               Result<VaultSession::SaveStatus> attempt);
+               Result<VaultSession::SaveStatus> attempt, const QString &savedText = {});
 // Saves what is waiting to be saved.
 bool SaveVault(AppContext &context, StatusReporter &status);
 
