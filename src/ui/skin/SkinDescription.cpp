@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <type_traits>
+#include <variant>
+
 namespace {
 
 // Reads the fields of a description; any missing or malformed one spoils it.
@@ -59,37 +62,75 @@ public:
     }
 };
 
-QJsonObject section(const QJsonObject &object, const char *key)
+// Where each field of a description is read: its section (empty for the top
+// level, "a.b" for one inside another) and its key.
+struct Field
 {
-    return object.value(QLatin1String(key)).toObject();
+    const char *section;
+    const char *key;
+    std::variant<QString SkinDescription::*, int SkinDescription::*, bool SkinDescription::*,
+                 QColor SkinDescription::*, SkinDescription::NineSlice SkinDescription::*>
+            member;
+    bool image = false; // a picture the skin draws with, not a text
+};
+
+using D = SkinDescription;
+const Field Fields[] = {
+    {"", "name", &D::name},
+    {"", "author", &D::author},
+    {"", "description", &D::description},
+    {"", "application", &D::application},
+    {"", "hue", &D::hue},
+    {"colors", "back", &D::back},
+    {"colors", "fore", &D::fore},
+    {"colors", "panel", &D::panel},
+    {"colors", "panelText", &D::panelText},
+    {"switches", "applyColors", &D::applyColors},
+    {"switches", "skinClientArea", &D::skinClientArea},
+    {"elements.titleBar", "image", &D::titleBarImage, true},
+    {"elements.titleBar", "text", &D::titleBarText},
+    {"elements.button", "normal", &D::buttonNormal, true},
+    {"elements.button", "hover", &D::buttonHover, true},
+    {"elements.button", "pressed", &D::buttonPressed, true},
+    {"elements.button", "disabled", &D::buttonDisabled, true},
+    {"elements.button", "slice", &D::buttonSlice},
+    {"elements.scrollBar", "vertical", &D::scrollVertical},
+    {"elements.scrollBar", "verticalGrip", &D::scrollVerticalGrip, true},
+    {"elements.scrollBar", "horizontal", &D::scrollHorizontal},
+    {"elements.scrollBar", "horizontalGrip", &D::scrollHorizontalGrip, true},
+    {"elements.frame", "image", &D::frame},
+    {"elements.frame", "line", &D::frameLine},
+    {"elements.selection", "back", &D::selectionBack},
+    {"elements.selection", "text", &D::selectionText},
+};
+
+QJsonObject sectionOf(QJsonObject object, const char *path)
+{
+    for (const QString &name : QString::fromLatin1(path).split(u'.', Qt::SkipEmptyParts))
+        object = object.value(name).toObject();
+    return object;
 }
 
-void readElements(Reader &reader, const QJsonObject &elements, SkinDescription &skin)
+void read(Reader &reader, const QJsonObject &root, const Field &field, SkinDescription &skin)
 {
-    const QJsonObject titleBar = section(elements, "titleBar");
-    skin.titleBarImage = reader.image(titleBar, "image");
-    skin.titleBarText = reader.colour(titleBar, "text");
-
-    const QJsonObject button = section(elements, "button");
-    skin.buttonNormal = reader.image(button, "normal");
-    skin.buttonHover = reader.image(button, "hover");
-    skin.buttonPressed = reader.image(button, "pressed");
-    skin.buttonDisabled = reader.image(button, "disabled");
-    skin.buttonSlice = reader.number(button, "slice");
-
-    const QJsonObject scrollBar = section(elements, "scrollBar");
-    skin.scrollVertical = reader.nineSlice(scrollBar, "vertical");
-    skin.scrollVerticalGrip = reader.image(scrollBar, "verticalGrip");
-    skin.scrollHorizontal = reader.nineSlice(scrollBar, "horizontal");
-    skin.scrollHorizontalGrip = reader.image(scrollBar, "horizontalGrip");
-
-    const QJsonObject frame = section(elements, "frame");
-    skin.frame = reader.nineSlice(frame, "image");
-    skin.frameLine = reader.colour(frame, "line");
-
-    const QJsonObject selection = section(elements, "selection");
-    skin.selectionBack = reader.colour(selection, "back");
-    skin.selectionText = reader.colour(selection, "text");
+    const QJsonObject object = sectionOf(root, field.section);
+    const char *key = field.key;
+    std::visit(
+            [&](auto member) {
+                auto &value = skin.*member;
+                using Value = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<Value, QString>)
+                    value = field.image ? reader.image(object, key) : reader.text(object, key);
+                else if constexpr (std::is_same_v<Value, int>)
+                    value = reader.number(object, key);
+                else if constexpr (std::is_same_v<Value, bool>)
+                    value = reader.flag(object, key);
+                else if constexpr (std::is_same_v<Value, QColor>)
+                    value = reader.colour(object, key);
+                else
+                    value = reader.nineSlice(object, key);
+            },
+            field.member);
 }
 
 } // namespace
@@ -110,23 +151,8 @@ std::optional<SkinDescription> SkinDescription::fromJson(const QByteArray &json)
     const QJsonObject root = document.object();
     Reader reader;
     SkinDescription skin;
-    skin.name = reader.text(root, "name");
-    skin.author = reader.text(root, "author");
-    skin.description = reader.text(root, "description");
-    skin.application = reader.text(root, "application");
-    skin.hue = reader.number(root, "hue");
-
-    const QJsonObject colours = section(root, "colors");
-    skin.back = reader.colour(colours, "back");
-    skin.fore = reader.colour(colours, "fore");
-    skin.panel = reader.colour(colours, "panel");
-    skin.panelText = reader.colour(colours, "panelText");
-
-    const QJsonObject switches = section(root, "switches");
-    skin.applyColors = reader.flag(switches, "applyColors");
-    skin.skinClientArea = reader.flag(switches, "skinClientArea");
-
-    readElements(reader, section(root, "elements"), skin);
+    for (const Field &field : Fields)
+        read(reader, root, field, skin);
     if (!reader.ok || skin.name.isEmpty())
         return std::nullopt;
     return skin;

@@ -1,4 +1,5 @@
 #include "EntryTesting.h"
+#include "FocusChain.h"
 #include "TestEnv.h"
 #include "ui/base/Controls.h"
 #include "ui/base/Twips.h"
@@ -87,10 +88,7 @@ private slots:
         const QWidget *order[] = {dialog->cmdDelete, dialog->cmdAdd, dialog->txtUsername,
                                   dialog->txtPassword, dialog->txtWebsite};
         for (size_t i = 0; i + 1 < std::size(order); ++i) {
-            const QWidget *next = order[i]->nextInFocusChain();
-            while (!(next->focusPolicy() & Qt::TabFocus)) // the labels take no focus
-                next = next->nextInFocusChain();
-            QCOMPARE(next, order[i + 1]);
+            QCOMPARE(nextTabStop(order[i]), order[i + 1]);
         }
     }
 

@@ -1,5 +1,6 @@
 // The master-password dialog as a user meets it: both layouts, every refusal
 // with its exact message, three tries, and every way out of it.
+#include "FocusChain.h"
 #include "TestEnv.h"
 #include "vault/VaultSession.h"
 #include "ui/base/Twips.h"
@@ -61,15 +62,6 @@ QStringList messageTexts(const FakePlatform &platform)
     for (const auto &message : platform.messages)
         texts << message.text;
     return texts;
-}
-
-// Where Tab goes from here: labels and the window itself take no focus.
-const QWidget *nextTabStop(const QWidget *from)
-{
-    const QWidget *next = from->nextInFocusChain();
-    while (!(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    return next;
 }
 
 bool unlocked(TestEnv &env)
