@@ -36,16 +36,16 @@ QString randomText(QRandomGenerator &random, int minLength, int maxLength)
 }
 
 // Texts in no particular order for any column, the same on every run.
-const std::vector<VaultEntry> &entries()
+const std::vector<EntryRow> &rows()
 {
-    static const std::vector<VaultEntry> all = [] {
+    static const std::vector<EntryRow> all = [] {
         QRandomGenerator random(20261208);
-        std::vector<VaultEntry> made;
+        std::vector<EntryRow> made;
         made.reserve(Rows);
         for (int i = 0; i < Rows; ++i)
-            made.push_back({randomText(random, 4, 16), randomText(random, 8, 20),
-                            QStringLiteral("www.") + randomText(random, 3, 24)
-                                    + QStringLiteral(".example")});
+            made.emplace_back(VaultEntry{randomText(random, 4, 16), randomText(random, 8, 20),
+                                         QStringLiteral("www.") + randomText(random, 3, 24)
+                                                 + QStringLiteral(".example")});
         return made;
     }();
     return all;
@@ -56,7 +56,7 @@ std::unique_ptr<EntryList> unsortedList(QWidget &parent)
     auto list = std::make_unique<EntryList>(&parent);
     for (const char *header : {"Username", "Password", "Website/Location"})
         list->addColumnHeader(QString::fromLatin1(header), 2000);
-    list->entries().append(entries());
+    list->entries().appendRows(rows());
     return list;
 }
 
@@ -85,8 +85,8 @@ void BM_SortVectorWithCollator(benchmark::State &state)
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QString> texts;
-    for (const VaultEntry &entry : entries())
-        texts.push_back(EntryListModel::field(entry, column - 1));
+    for (const EntryRow &row : rows())
+        texts.push_back(row.field(column - 1).toString());
     for (auto _ : state) {
         state.PauseTiming();
         std::vector<QString> sorted = texts;
@@ -109,7 +109,7 @@ Form1 *openMainWindow(AppContext &context)
     dialog->txtPass->setText(QStringLiteral("bench master"));
     dialog->txtPass2->setText(QStringLiteral("bench master"));
     dialog->cmdOK_Click();
-    main->lstPass->entries().append(entries());
+    main->lstPass->entries().appendRows(rows());
     modListViewEnh::EnhListView_SortColumns(*main->lstPass, 1, false, context);
     main->show();
     QCoreApplication::processEvents();

@@ -32,15 +32,6 @@ QString EntryListModel::field(const VaultEntry &entry, int column)
     }
 }
 
-std::vector<VaultEntry> EntryListModel::entries() const
-{
-    std::vector<VaultEntry> all;
-    all.reserve(m_rows.size());
-    for (const EntryRow &row : m_rows)
-        all.push_back(row.entry());
-    return all;
-}
-
 QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
@@ -78,19 +69,6 @@ void EntryListModel::addColumnHeader(const QString &text)
     endInsertColumns();
 }
 
-namespace {
-
-std::vector<EntryRow> rowsOf(const std::vector<VaultEntry> &entries)
-{
-    std::vector<EntryRow> rows;
-    rows.reserve(entries.size());
-    for (const VaultEntry &entry : entries)
-        rows.emplace_back(entry);
-    return rows;
-}
-
-} // namespace
-
 // Texts are case-folded first: not every collation backend ignores case by itself.
 bool EntryListModel::lessInOrder(const EntryRow &a, const EntryRow &b) const
 {
@@ -115,11 +93,6 @@ int EntryListModel::add(const VaultEntry &entry)
     m_rows.insert(m_rows.begin() + row, std::move(added));
     endInsertRows();
     return row;
-}
-
-void EntryListModel::append(std::vector<VaultEntry> entries)
-{
-    appendRows(rowsOf(entries));
 }
 
 void EntryListModel::appendRows(std::vector<EntryRow> rows)
@@ -170,10 +143,10 @@ void EntryListModel::remove(int row)
     endRemoveRows();
 }
 
-void EntryListModel::resetEntries(std::vector<VaultEntry> entries)
+void EntryListModel::resetRows(std::vector<EntryRow> rows)
 {
     beginResetModel();
-    m_rows = rowsOf(entries);
+    m_rows = std::move(rows);
     endResetModel();
     if (m_sorted)
         sortRows();

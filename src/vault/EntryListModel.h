@@ -33,14 +33,12 @@ public:
     const std::vector<EntryRow> &rows() const { return m_rows; }
     const EntryRow &row(int row) const { return m_rows.at(static_cast<size_t>(row)); }
     VaultEntry entry(int row) const { return this->row(row).entry(); }
-    // A copy of every entry, in display order.
-    std::vector<VaultEntry> entries() const;
     // Adds at the end, or at its place in the order once the list is sorted. Returns the row.
     int add(const VaultEntry &entry);
-    void append(std::vector<VaultEntry> entries);
+    // At the end; a sorted list then puts them in their places.
     void appendRows(std::vector<EntryRow> rows);
     // All rows at once, in the list's order when it is sorted.
-    void resetEntries(std::vector<VaultEntry> entries);
+    void resetRows(std::vector<EntryRow> rows);
     // Rewrites a row; a sorted list moves it to its place. Returns its row afterwards.
     int replace(int row, const VaultEntry &entry);
     void remove(int row);

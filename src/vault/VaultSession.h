@@ -45,7 +45,7 @@ public:
     struct Unlocking
     {
         std::optional<VaultKey> key;
-        VaultFormat::RowContents contents;
+        VaultFormat::Contents contents;
         VaultFingerprint fingerprint;
         bool wrongPassword = false;
     };

@@ -35,7 +35,7 @@ const std::vector<VaultEntry> Entries{{u"anna"_s, u"pässwört"_s, u"https://mai
 
 QByteArray vaultOf(const std::vector<VaultEntry> &entries)
 {
-    return VaultFormat::serialize(Master, entries);
+    return VaultFiles::vaultOf(entries, Master);
 }
 
 QByteArray contentsOf(const QString &path)

@@ -3,6 +3,7 @@
 // Files on disk as the tests set them up and read them back: the vault, its
 // backup, links, and another program's writes.
 
+#include "vault/EntryRow.h"
 #include "vault/VaultEntry.h"
 #include "vault/VaultFormat.h"
 
@@ -29,9 +30,23 @@ inline QByteArray contentsOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// Entries as the tests spell them, as rows, and back.
+inline std::vector<EntryRow> rowsOf(const std::vector<VaultEntry> &entries)
+{
+    return {entries.begin(), entries.end()};
+}
+
+inline std::vector<VaultEntry> entriesOf(const std::vector<EntryRow> &rows)
+{
+    std::vector<VaultEntry> entries;
+    for (const EntryRow &row : rows)
+        entries.push_back(row.entry());
+    return entries;
+}
+
 inline QByteArray vaultOf(const std::vector<VaultEntry> &entries, const QString &master)
 {
-    return VaultFormat::serialize(master, entries);
+    return VaultFormat::serialize(master, rowsOf(entries));
 }
 
 // The vault as another program leaves it: other bytes, another time.

@@ -1,4 +1,5 @@
 // The encrypted data.enc, checked on the bytes of the sealed file.
+#include "VaultFiles.h"
 #include "vault/EncryptedFormat.h"
 #include "vault/ToggleHighBits.h"
 #include "vault/VaultFormat.h"
@@ -33,8 +34,9 @@ VaultKey newKey(const QString &password = Master)
 
 QByteArray sampleVault()
 {
-    return VaultFormat::serialize(Master, {{u"alice@example.com"_s, u"Sésame-ouvre-toi"_s, u"https://bank.example.com"_s},
-                                           {u"bob"_s, u"hunter2-hunter2"_s, u"\\\\fileserver\\share"_s}});
+    return VaultFiles::vaultOf({{u"alice@example.com"_s, u"Sésame-ouvre-toi"_s, u"https://bank.example.com"_s},
+                                {u"bob"_s, u"hunter2-hunter2"_s, u"\\\\fileserver\\share"_s}},
+                               Master);
 }
 
 // The file cannot be opened with the master password: either its header is refused
@@ -192,7 +194,7 @@ void tst_EncryptedFormat::versionOneFileStillOpens()
     Result<VaultKey> key = VaultKey::forFile(file, password);
     QVERIFY2(key, whyNot(key));
     QCOMPARE(open(file, key.value()).value(),
-             VaultFormat::serialize(password, {{u"anna"_s, u"secret"_s, u"www.example.com"_s}}));
+             VaultFiles::vaultOf({{u"anna"_s, u"secret"_s, u"www.example.com"_s}}, password));
     QCOMPARE(::refusal(file, u"abce"_s), ErrorKind::DecryptionFailed);
     QByteArray changed = file;
     changed[HeaderSizeWithoutKeyCheck + 3] = char(changed[HeaderSizeWithoutKeyCheck + 3] ^ 0x01);

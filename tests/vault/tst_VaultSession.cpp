@@ -28,6 +28,7 @@ using Entries = std::vector<VaultEntry>;
 using SaveStatus = VaultSession::SaveStatus;
 using Unlock = VaultSession::UnlockOutcome;
 using VaultFiles::contentsOf;
+using VaultFiles::entriesOf;
 using VaultFiles::rewriteOutside;
 using VaultFiles::writeFile;
 using VaultFiles::writeLockOf;
@@ -133,7 +134,7 @@ private slots:
         QVERIFY2(saved, qPrintable(saved.message()));
         QCOMPARE(saved.value(), SaveStatus::Saved);
         QCOMPARE(contentsOf(m_path), vaultOf(expected));
-        QCOMPARE(session.entries().entries(), expected);
+        QCOMPARE(entriesOf(session.entries().rows()), expected);
         QVERIFY(!session.hasUnsavedChanges());
     }
 
@@ -197,7 +198,7 @@ private slots:
 
         Result<SaveStatus> status = deleteHere ? session.remove(1) : session.replace(1, Bobby);
         QCOMPARE(status.value(), SaveStatus::Disputed);
-        QCOMPARE(session.entries().entries(), shown);
+        QCOMPARE(entriesOf(session.entries().rows()), shown);
         QCOMPARE(session.disputes().size(), size_t(1));
         QCOMPARE(session.disputes()[0].mine, deleteHere ? std::nullopt : std::optional(Bobby));
         QCOMPARE(session.disputes()[0].theirs.has_value(), outside.size() == 4);
@@ -212,7 +213,7 @@ private slots:
         status = session.resolveDisputes(resolution);
         QCOMPARE(status.value(), SaveStatus::Saved);
         QCOMPARE(contentsOf(m_path), vaultOf(saved));
-        QCOMPARE(session.entries().entries(), saved);
+        QCOMPARE(entriesOf(session.entries().rows()), saved);
         QVERIFY(!session.hasUnsavedChanges());
     }
 
@@ -366,11 +367,11 @@ private slots:
         session.openReadOnly(session.lock().reason());
         QVERIFY(session.open());
         QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
-        QCOMPARE(session.entries().entries(), Entries{Anna});
+        QCOMPARE(entriesOf(session.entries().rows()), Entries{Anna});
         const Result<SaveStatus> added = session.add(Bob);
         QVERIFY(!added);
         QVERIFY2(added.message().contains(u"read-only"_s) && added.message().contains(reason), qPrintable(added.message()));
-        QCOMPARE(session.entries().entries(), Entries{Anna});
+        QCOMPARE(entriesOf(session.entries().rows()), Entries{Anna});
         QCOMPARE(contentsOf(path), vaultOf({Anna}));
     }
 
@@ -447,7 +448,7 @@ private slots:
             }
             QTRY_VERIFY(changed.count() > 0);
             QVERIFY(vault.session.reloadIfChangedOutside().value());
-            QCOMPARE(vault.session.entries().entries(), outside);
+            QCOMPARE(entriesOf(vault.session.entries().rows()), outside);
         }
     }
 
@@ -475,7 +476,7 @@ private slots:
         rewriteOutside(m_path, vaultOf({Anna, Bob}, u"newer"_s));
         QCOMPARE(session.unlock(Master).value(), Unlock::WrongPassword);
         QCOMPARE(session.unlock(u"newer"_s).value(), Unlock::Unlocked);
-        QCOMPARE(session.entries().entries(), (Entries{Anna, Bob}));
+        QCOMPARE(entriesOf(session.entries().rows()), (Entries{Anna, Bob}));
     }
 
     void fileThatNoLongerReadsIsNotOverwritten()
@@ -501,7 +502,7 @@ private slots:
         rewriteOutside(m_path, vaultOf({Anna, Carl}));
         QTRY_VERIFY(changed.count() > 0);
         QCOMPARE(vault.session.reloadIfChangedOutside().value(), true);
-        QCOMPARE(vault.session.entries().entries(), (Entries{Anna, Carl}));
+        QCOMPARE(entriesOf(vault.session.entries().rows()), (Entries{Anna, Carl}));
 
         // A save of our own is no outside change.
         changed.clear();
@@ -651,7 +652,7 @@ private slots:
         QCOMPARE(wrong.unlock(u"not it"_s).value(), Unlock::WrongPassword);
 
         OpenVault vault(m_path);
-        QCOMPARE(vault.session.entries().entries(), Entries{Anna});
+        QCOMPARE(entriesOf(vault.session.entries().rows()), Entries{Anna});
         QVERIFY(vault.session.add(Bob));
         const QByteArray saved = contentsOf(m_path);
         QVERIFY(EncryptedFormat::isEncrypted(saved));
