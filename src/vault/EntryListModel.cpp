@@ -152,13 +152,6 @@ void EntryListModel::resetRows(std::vector<EntryRow> rows)
         sortRows();
 }
 
-void EntryListModel::clear()
-{
-    beginResetModel();
-    m_rows.clear();
-    endResetModel();
-}
-
 void EntryListModel::setSortSettings(bool sorted, int column, int order)
 {
     const bool changed = sorted != m_sorted || column != m_sortKey || order != m_sortOrder;

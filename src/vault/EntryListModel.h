@@ -42,7 +42,6 @@ public:
     // Rewrites a row; a sorted list moves it to its place. Returns its row afterwards.
     int replace(int row, const VaultEntry &entry);
     void remove(int row);
-    void clear();
 
     bool Sorted() const { return m_sorted; }
     int SortKey() const { return m_sortKey; }
