@@ -87,10 +87,10 @@ int EntryListModel::sortedInsertRow(const EntryRow &row) const
 
 int EntryListModel::add(const VaultEntry &entry)
 {
-    EntryRow added(entry);
-    const int row = m_sorted ? sortedInsertRow(added) : rowCount();
+    EntryRow newRow(entry);
+    const int row = m_sorted ? sortedInsertRow(newRow) : rowCount();
     beginInsertRows({}, row, row);
-    m_rows.insert(m_rows.begin() + row, std::move(added));
+    m_rows.insert(m_rows.begin() + row, std::move(newRow));
     endInsertRows();
     return row;
 }
