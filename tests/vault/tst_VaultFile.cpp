@@ -95,8 +95,6 @@ private slots:
 
     void fileExists_data();
     void fileExists();
-    void fileNameOf_data();
-    void fileNameOf();
 
 private:
     QString pathOf(const QString &name) const { return m_dir->filePath(name); }
@@ -301,30 +299,6 @@ void tst_VaultFile::fileExists()
     }
 
     QCOMPARE(xfileExists::FileExists(path), exists);
-}
-
-void tst_VaultFile::fileNameOf_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("name");
-
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("bare name") << u"data.enc"_s << u"data.enc"_s;
-    QTest::newRow("slashes") << u"/home/anna/data.enc"_s << u"data.enc"_s;
-    QTest::newRow("backslashes") << u"C:\\Program Files\\Keyholder\\data.enc"_s << u"data.enc"_s;
-    QTest::newRow("mixed, backslash last") << u"C:/a/b\\data.enc"_s << u"data.enc"_s;
-    QTest::newRow("mixed, slash last") << u"C:\\a\\b/data.enc"_s << u"data.enc"_s;
-    QTest::newRow("trailing separator") << u"C:\\a\\"_s << QString();
-    QTest::newRow("drive only") << u"C:"_s << u"C:"_s;
-    QTest::newRow("dot file") << u"/x/.data.enc"_s << u".data.enc"_s;
-}
-
-void tst_VaultFile::fileNameOf()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, name);
-
-    QCOMPARE(xfileExists::FileNameOf(path), name);
 }
 
 QTEST_GUILESS_MAIN(tst_VaultFile)
