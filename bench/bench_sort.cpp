@@ -51,14 +51,18 @@ const std::vector<EntryRow> &rows()
     return all;
 }
 
-std::unique_ptr<EntryList> unsortedList(QWidget &parent)
+// The list over entries of its own: sorting needs no vault. The entries outlive the list.
+struct UnsortedList
 {
-    auto list = std::make_unique<EntryList>(&parent);
-    for (const char *header : {"Username", "Password", "Website/Location"})
-        list->addColumnHeader(QString::fromLatin1(header), 2000);
-    list->entries().appendRows(rows());
-    return list;
-}
+    explicit UnsortedList(QWidget &parent) : list(&parent, &entries)
+    {
+        for (const char *header : {"Username", "Password", "Website/Location"})
+            list.addColumnHeader(QString::fromLatin1(header), 2000);
+        entries.appendRows(rows());
+    }
+    EntryListModel entries;
+    EntryList list;
+};
 
 void BM_SortByHeaderClick(benchmark::State &state)
 {
@@ -68,11 +72,11 @@ void BM_SortByHeaderClick(benchmark::State &state)
     QWidget parent;
     for (auto _ : state) {
         state.PauseTiming();
-        std::unique_ptr<EntryList> list = unsortedList(parent);
+        auto unsorted = std::make_unique<UnsortedList>(parent);
         state.ResumeTiming();
-        modListViewEnh::EnhListView_SortColumns(*list, column, false, context);
+        modListViewEnh::EnhListView_SortColumns(unsorted->list, column, false, context);
         state.PauseTiming();
-        list.reset();
+        unsorted.reset();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * Rows);
@@ -109,7 +113,8 @@ Form1 *openMainWindow(AppContext &context)
     dialog->txtPass->setText(QStringLiteral("bench master"));
     dialog->txtPass2->setText(QStringLiteral("bench master"));
     dialog->cmdOK_Click();
-    main->lstPass->entries().appendRows(rows());
+    if (!context.session().addAll(rows()))
+        qFatal("cannot fill the benchmark vault");
     modListViewEnh::EnhListView_SortColumns(*main->lstPass, 1, false, context);
     main->show();
     QCoreApplication::processEvents();
@@ -138,7 +143,8 @@ void BM_AddToSortedListAndSave(benchmark::State &state)
         EntryList &list = *main->lstPass;
         for (int position = 1; position <= list.count(); ++position) {
             if (list.item(position) == added) {
-                list.removeItem(position);
+                if (!context.session().remove(position - 1))
+                    state.SkipWithError("the added entry could not be deleted");
                 break;
             }
         }

@@ -71,13 +71,19 @@ inline QStringList usernames(const EntryList &list)
 {
     QStringList names;
     for (int position = 1; position <= list.count(); ++position)
-        names << list.itemText(position);
+        names << list.item(position).Username;
     return names;
 }
 
 inline int positionOf(const EntryList &list, const QString &username)
 {
     return usernames(list).indexOf(username) + 1;
+}
+
+// Selects the row at a 1-based position, as the arrow keys move to it.
+inline void selectRow(EntryList &list, int position)
+{
+    list.setCurrentIndex(list.model()->index(position - 1, 0));
 }
 
 inline frmAdd *editor(TestEnv &env)

@@ -8,8 +8,7 @@
 #include <QKeyEvent>
 #include <stdexcept>
 
-EntryList::EntryList(QWidget *parent, EntryListModel *rows)
-    : QTreeView(parent), m_model(rows ? rows : new EntryListModel(this))
+EntryList::EntryList(QWidget *parent, EntryListModel *entries) : QTreeView(parent), m_model(entries)
 {
     Controls::setKind(this, Controls::Kind::ListView);
     setModel(m_model);
@@ -44,23 +43,12 @@ void EntryList::keyPressEvent(QKeyEvent *event)
 void EntryList::addColumnHeader(const QString &text, int widthTwips)
 {
     m_model->addColumnHeader(text);
-    m_columnWidths.push_back(widthTwips);
     header()->resizeSection(m_model->columnCount() - 1, Twips::toPixels(widthTwips));
 }
 
 int EntryList::columnHeaderCount() const
 {
     return m_model->columnCount();
-}
-
-QString EntryList::columnHeaderText(int index) const
-{
-    return m_model->headerData(index - 1, Qt::Horizontal, Qt::DisplayRole).toString();
-}
-
-int EntryList::columnHeaderWidth(int index) const
-{
-    return m_columnWidths.at(static_cast<size_t>(index - 1));
 }
 
 int EntryList::count() const
@@ -75,49 +63,9 @@ int EntryList::rowOf(int position) const
     return position - 1;
 }
 
-int EntryList::addItem(const VaultEntry &entry)
-{
-    return m_model->add(entry) + 1;
-}
-
 VaultEntry EntryList::item(int position) const
 {
     return m_model->entry(rowOf(position));
-}
-
-QString EntryList::itemText(int position) const
-{
-    return subItem(position, 0);
-}
-
-QString EntryList::subItem(int position, int subItemIndex) const
-{
-    return m_model->row(rowOf(position)).field(subItemIndex).toString();
-}
-
-int EntryList::setItem(int position, const VaultEntry &entry)
-{
-    return m_model->replace(rowOf(position), entry) + 1;
-}
-
-void EntryList::removeItem(int position)
-{
-    m_model->remove(rowOf(position));
-}
-
-bool EntryList::isSelected(int position) const
-{
-    return selectionModel()->isRowSelected(rowOf(position), {});
-}
-
-void EntryList::setSelected(int position, bool selected)
-{
-    const QModelIndex index = m_model->index(rowOf(position), 0);
-    selectionModel()->select(index, (selected ? QItemSelectionModel::ClearAndSelect
-                                              : QItemSelectionModel::Deselect)
-                                        | QItemSelectionModel::Rows);
-    if (selected)
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 int EntryList::firstSelectedPosition() const

@@ -1,6 +1,7 @@
 // The vault between data.enc and the list, through whole starts of the
 // program: the bytes on disk, the status line, and what happens when the file
 // cannot be written or read.
+#include "EntryTesting.h"
 #include "FileSizeLimit.h"
 #include "TestEnv.h"
 #include "ui/main/EntryList.h"
@@ -24,6 +25,7 @@
 #include <sys/resource.h>
 #endif
 
+using EntryTesting::shown;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
@@ -62,15 +64,6 @@ void unlockWith(TestEnv &env, const QString &password)
         dialog->txtPass2->setText(password);
     dialog->cmdOK->click();
     TestEnv::settle();
-}
-
-QStringList rowsOf(const EntryList &list)
-{
-    QStringList rows;
-    for (int position = 1; position <= list.count(); ++position)
-        rows << list.itemText(position) + " ; " + list.subItem(position, 1) + " ; "
-                        + list.subItem(position, 2);
-    return rows;
 }
 
 // Every path under the folder with its size: proof that nothing was written.
@@ -176,7 +169,7 @@ private slots:
         QCOMPARE(main->lstPass->count(), 0); // nothing shows before the password
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(main->statusText(), status);
-        QCOMPARE(rowsOf(*main->lstPass), rows);
+        QCOMPARE(shown(*main->lstPass), rows);
         QVERIFY(main->isVisible());
         QCOMPARE(env.vaultBytes(), vault);
     }
@@ -199,7 +192,7 @@ private slots:
         QVERIFY(env.ctx().vault.FirstUse);
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(env.vaultBytes(), AbcdLine + AnnaLine + BobLine + "\r\n");
-        QCOMPARE(rowsOf(*main->lstPass),
+        QCOMPARE(shown(*main->lstPass),
                  (QStringList{"anna ; secret ; www.example.com", "bob ; pw ; "}));
         QCOMPARE(main->statusText(), QStringLiteral("Password created successfully"));
     }
@@ -215,7 +208,7 @@ private slots:
         env.writeVault(vault);
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
         QCOMPARE(main->statusText(), QStringLiteral("Loaded 40000 entries"));
-        QCOMPARE(main->lstPass->itemText(Count), QStringLiteral("user40000"));
+        QCOMPARE(main->lstPass->item(Count).Username, QStringLiteral("user40000"));
         QFile::remove(env.vaultPath());
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
         QCOMPARE(env.vaultBytes(), vault);
@@ -226,11 +219,15 @@ private slots:
         TestEnv env;
         env.writeVault(fixture("one_entry.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
-        main->lstPass->addItem({"bob", "pw", ""});
+        VaultSession &session = env.ctx().session();
+        QVERIFY(session.add({"bob", "pw", ""}));
+        // Written anew by the next save, from the rows shown.
+        QFile::remove(env.vaultPath());
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
         QCOMPARE(env.vaultBytes(), AbcdLine + AnnaLine + BobLine + "\r\n");
-        main->lstPass->removeItem(1);
-        main->lstPass->removeItem(1);
+        QVERIFY(session.remove(0));
+        QVERIFY(session.remove(0));
+        QFile::remove(env.vaultPath());
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
         QCOMPARE(env.vaultBytes(), fixture("master_only.enc"));
         QVERIFY(env.platform.messages.empty());
@@ -281,12 +278,11 @@ private slots:
         TestEnv env;
         env.writeVault(fixture("master_only.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
-        main->lstPass->addItem({"anna", "secret", "www.example.com"});
         const QString originalFolder = env.platform.folder;
         {
             const auto blocked = obstruct(env, obstacle);
             const QString path = QDir::toNativeSeparators(env.vaultPath());
-            QVERIFY(!modGlobals::SaveVault(env.ctx(), *main));
+            QVERIFY(!modGlobals::SaveVault(env.ctx(), *main, env.ctx().session().add({"anna", "secret", "www.example.com"})));
             QCOMPARE(env.platform.messages.size(), size_t(1));
             const auto &message = env.platform.messages[0];
             QCOMPARE(message.title, QStringLiteral("Error"));
@@ -307,7 +303,7 @@ private slots:
         QCOMPARE(snapshot(originalFolder).filter(QRegularExpression(QStringLiteral("data\\.enc\\.(?!bak |lock )"))),
                  QStringList{});
         // The entry is still in the list; once the way is clear the next save writes it.
-        QCOMPARE(rowsOf(*main->lstPass), QStringList{"anna ; secret ; www.example.com"});
+        QCOMPARE(shown(*main->lstPass), QStringList{"anna ; secret ; www.example.com"});
         env.platform.folder = originalFolder;
         if (QFileInfo(env.vaultPath()).isDir())
             QDir(env.vaultPath()).removeRecursively();

@@ -143,7 +143,7 @@ private slots:
         QFETCH(MsgResult, answer);
         TestEnv env;
         Form1 *main = startWith(env, {Anna});
-        main->lstPass->setSelected(1, true);
+        selectRow(*main->lstPass, 1);
         main->cmdAdd_Click(0);
         editor(env)->txtUsername->setText("half typed");
 
@@ -213,7 +213,7 @@ private slots:
     {
         TestEnv env;
         Form1 *main = startWith(env, {Anna, Bob, Carl});
-        main->lstPass->setSelected(2, true);
+        selectRow(*main->lstPass, 2);
         main->cmdEdit_Click();
         const QByteArray outside = vaultFile({Anna, BobThere, Carl, Dave});
         rewriteOutside(env, outside);
@@ -282,7 +282,7 @@ private slots:
         QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries, read-only. Its lock file \"%1\" cannot be created: %2")
                          .arg(QDir::toNativeSeparators(env.vaultPath() + ".lock"), qt_error_string(EFBIG)));
 
-        main->lstPass->setSelected(1, true);
+        selectRow(*main->lstPass, 1);
         main->cmdCopy_Click(1);
         QCOMPARE(env.platform.clipboard, Anna.Password);
         main->cmdAdd_Click(0);
