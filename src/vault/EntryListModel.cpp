@@ -15,7 +15,7 @@ int EntryListModel::rowCount(const QModelIndex &parent) const
 
 int EntryListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
+    return parent.isValid() ? 0 : FieldCount;
 }
 
 QString EntryListModel::field(const VaultEntry &entry, int column)
@@ -37,36 +37,8 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     if (role == Qt::DisplayRole)
-        return shownText(index);
-    // A password is never shown in a tool tip; the others read markup, so
-    // they get the text escaped, to show it as typed.
-    if (role == Qt::ToolTipRole && index.column() != PasswordColumn)
-        return QString(QStringLiteral("<p style='white-space:pre-wrap'>") + shownText(index).toHtmlEscaped() + QStringLiteral("</p>"));
+        return row(index.row()).field(index.column()).toString();
     return {};
-}
-
-QString EntryListModel::shownText(const QModelIndex &index) const
-{
-    const QStringView text = row(index.row()).field(index.column());
-    if (text.size() <= MaximumShownLength)
-        return text.toString();
-    return text.first(MaximumShownLength).toString() + QChar(0x2026);
-}
-
-QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
-        && section < columnCount())
-        return m_headers[static_cast<size_t>(section)];
-    return {};
-}
-
-void EntryListModel::addColumnHeader(const QString &text)
-{
-    const int column = columnCount();
-    beginInsertColumns({}, column, column);
-    m_headers.push_back(text);
-    endInsertColumns();
 }
 
 // Texts are case-folded first: not every collation backend ignores case by itself.

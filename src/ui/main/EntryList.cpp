@@ -2,16 +2,18 @@
 
 #include "ui/Controls.h"
 #include "ui/Twips.h"
+#include "ui/main/ShownEntries.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <stdexcept>
 
-EntryList::EntryList(QWidget *parent, EntryListModel *entries) : QTreeView(parent), m_model(entries)
+EntryList::EntryList(QWidget *parent, EntryListModel *entries)
+    : QTreeView(parent), m_model(entries), m_shown(new ShownEntries(entries, this))
 {
     Controls::setKind(this, Controls::Kind::ListView);
-    setModel(m_model);
+    setModel(m_shown);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -42,13 +44,13 @@ void EntryList::keyPressEvent(QKeyEvent *event)
 
 void EntryList::addColumnHeader(const QString &text, int widthTwips)
 {
-    m_model->addColumnHeader(text);
-    header()->resizeSection(m_model->columnCount() - 1, Twips::toPixels(widthTwips));
+    m_shown->addColumnTitle(text);
+    header()->resizeSection(m_shown->columnTitleCount() - 1, Twips::toPixels(widthTwips));
 }
 
 int EntryList::columnHeaderCount() const
 {
-    return m_model->columnCount();
+    return m_shown->columnTitleCount();
 }
 
 int EntryList::count() const

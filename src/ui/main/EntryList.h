@@ -2,6 +2,8 @@
 
 #include "vault/EntryListModel.h"
 
+class ShownEntries;
+
 #include <QTreeView>
 
 // The entry list control of the main window (lstPass): a report view of three
@@ -45,4 +47,5 @@ private:
     void showSortIndicator();
 
     EntryListModel *m_model;
+    ShownEntries *m_shown;
 };

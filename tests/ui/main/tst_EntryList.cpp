@@ -191,6 +191,31 @@ private slots:
         QCOMPARE(clicks.first().first().toInt(), 2);
     }
 
+    void longFieldIsCutShortOnScreenOnly_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("at the limit") << 2000 << QString(2000, u'x');
+        QTest::newRow("one past it") << 2001 << QString(2000, u'x') + QChar(0x2026);
+        QTest::newRow("huge") << 100000 << QString(2000, u'x') + QChar(0x2026);
+    }
+
+    void longFieldIsCutShortOnScreenOnly()
+    {
+        QFETCH(int, length);
+        QFETCH(QString, shown);
+        ListFixture fixture;
+        const QString longText(length, u'x');
+        fixture.add({entry(longText, longText, QStringLiteral("site"))});
+        const QAbstractItemModel &model = *fixture.list.model();
+        QCOMPARE(model.index(0, 0).data().toString(), shown);
+        QCOMPARE(model.index(0, 1).data().toString(), shown);
+        QCOMPARE(model.index(0, 0).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("<p style='white-space:pre-wrap'>") + shown + QStringLiteral("</p>"));
+        QVERIFY(!model.index(0, 1).data(Qt::ToolTipRole).isValid()); // never a password
+        QCOMPARE(fixture.list.item(1), entry(longText, longText, QStringLiteral("site")));
+    }
+
     void positionsOutsideTheListAreRefused()
     {
         ListFixture fixture;
