@@ -325,20 +325,20 @@ bool VaultSession::changedOnDisk() const
     return QFileInfo(m_path).isFile() && !m_fingerprint.matchesFileAt(m_path);
 }
 
-Result<bool> VaultSession::reloadIfChangedOutside()
+Result<VaultSession::ReloadOutcome> VaultSession::reloadIfChangedOutside()
 {
     if (m_masterPassword.isEmpty() || hasUnsavedChanges() || !changedOnDisk())
-        return false;
+        return ReloadOutcome::Unchanged;
     VaultFingerprint seen;
     Result<VaultFormat::Contents> disk = readContents(&seen);
     if (!disk)
         return disk.error();
     // A new master password is for the next start; the next save asks first.
     if (disk->MasterPassword != m_masterPassword)
-        return false;
+        return ReloadOutcome::Unchanged;
     m_entries.resetRows(std::move(disk->Rows));
     remember(seen);
-    return true;
+    return ReloadOutcome::Reloaded;
 }
 
 Result<void> VaultSession::encrypt(EncryptedFormat::KdfLimits limits)

@@ -27,6 +27,7 @@ using namespace Qt::StringLiterals;
 using Entries = std::vector<VaultEntry>;
 using SaveStatus = VaultSession::SaveStatus;
 using Unlock = VaultSession::UnlockOutcome;
+using Reload = VaultSession::ReloadOutcome;
 using VaultFiles::contentsOf;
 using VaultFiles::entriesOf;
 using VaultFiles::rewriteOutside;
@@ -447,7 +448,7 @@ private slots:
                 QVERIFY(file.commit());
             }
             QTRY_VERIFY(changed.count() > 0);
-            QVERIFY(vault.session.reloadIfChangedOutside().value());
+            QCOMPARE(vault.session.reloadIfChangedOutside().value(), Reload::Reloaded);
             QCOMPARE(entriesOf(vault.session.entries().rows()), outside);
         }
     }
@@ -497,11 +498,11 @@ private slots:
         OpenVault vault(m_path);
         QAbstractItemModelTester tester(&vault.session.entries());
         QSignalSpy changed(&vault.session, &VaultSession::changedOutside);
-        QCOMPARE(vault.session.reloadIfChangedOutside().value(), false);
+        QCOMPARE(vault.session.reloadIfChangedOutside().value(), Reload::Unchanged);
 
         rewriteOutside(m_path, vaultOf({Anna, Carl}));
         QTRY_VERIFY(changed.count() > 0);
-        QCOMPARE(vault.session.reloadIfChangedOutside().value(), true);
+        QCOMPARE(vault.session.reloadIfChangedOutside().value(), Reload::Reloaded);
         QCOMPARE(entriesOf(vault.session.entries().rows()), (Entries{Anna, Carl}));
 
         // A save of our own is no outside change.

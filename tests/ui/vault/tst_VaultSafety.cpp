@@ -179,6 +179,17 @@ private slots:
         QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries changed by another program"));
     }
 
+    void outsideChangeThatCannotBeReadIsTold()
+    {
+        TestEnv env;
+        Form1 *main = startWith(env, {Anna});
+        QVERIFY(QFile::resize(env.vaultPath(), VaultFile::MaximumSize + 1));
+        const QString told = QStringLiteral("Could not load the entries changed by another program: ");
+        QTRY_VERIFY2(main->statusText().startsWith(told), qPrintable(main->statusText()));
+        QVERIFY2(main->statusText().contains("larger than the 256 MiB"), qPrintable(main->statusText()));
+        QCOMPARE(shown(*main->lstPass), texts({Anna}));
+    }
+
     void changeThatCannotJoinTheOutsideOneAsksBeforeOverwriting_data()
     {
         QTest::addColumn<MsgResult>("answer");
