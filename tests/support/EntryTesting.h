@@ -17,17 +17,20 @@ namespace EntryTesting {
 
 inline const QString MasterPassword = QStringLiteral("abcd");
 
-// The bytes data.enc holds for these values (plain ASCII texts only): every
-// character with its top bit flipped, lines ending in CR LF, one empty line last.
+// Plain ASCII as data.enc holds it: every character with its top bit flipped.
+inline QByteArray enciphered(QByteArray ascii)
+{
+    for (char &byte : ascii)
+        byte = static_cast<char>(static_cast<unsigned char>(byte) ^ 0x80);
+    return ascii;
+}
+
+// The bytes data.enc holds for these values (plain ASCII texts only): lines
+// ending in CR LF, one empty line last.
 inline QByteArray vaultFile(const std::vector<VaultEntry> &entries,
                             const QString &master = MasterPassword)
 {
-    const auto line = [](const QString &text) {
-        QByteArray bytes = text.toLatin1();
-        for (char &byte : bytes)
-            byte = static_cast<char>(static_cast<unsigned char>(byte) ^ 0x80);
-        return bytes + "\r\n";
-    };
+    const auto line = [](const QString &text) { return enciphered(text.toLatin1()) + "\r\n"; };
     QByteArray file = line(master);
     for (const VaultEntry &entry : entries)
         file += line(entry.Username + "|||" + entry.Password + "|||" + entry.Location);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Files on disk as the tests set them up and read them back: the vault, its
-// backup, links, and another program's writes.
+// backup, links, another program's writes, and the program's other files.
 
 #include "vault/EntryRow.h"
 #include "vault/VaultEntry.h"
@@ -24,6 +24,15 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
+// A file under tests/data, such as "vault/saved.enc"; one that is missing fails the whole test program.
+inline QByteArray testData(const QString &name)
+{
+    QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test file %s", qPrintable(name));
+    return file.readAll();
+}
+
 inline QByteArray contentsOf(const QString &path)
 {
     QFile file(path);
@@ -44,7 +53,8 @@ inline std::vector<VaultEntry> entriesOf(const std::vector<EntryRow> &rows)
     return entries;
 }
 
-inline QByteArray vaultOf(const std::vector<VaultEntry> &entries, const QString &master)
+// The tests' vaults open with abcd unless they say otherwise.
+inline QByteArray vaultOf(const std::vector<VaultEntry> &entries, const QString &master = QStringLiteral("abcd"))
 {
     return VaultFormat::serialize(master, rowsOf(entries));
 }

@@ -6,7 +6,6 @@
 #include "vault/VaultKey.h"
 #include "vault/Windows1252.h"
 
-#include <QFile>
 #include <QTest>
 #include <QtEndian>
 
@@ -186,9 +185,7 @@ void tst_EncryptedFormat::wrongPasswordIsToldFromDamage()
 // password and a changed byte still look alike.
 void tst_EncryptedFormat::versionOneFileStillOpens()
 {
-    QFile fixture(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/version1.enc"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    const QByteArray file = fixture.readAll();
+    const QByteArray file = VaultFiles::testData(u"vault/version1.enc"_s);
     QCOMPARE(quint8(file[VersionAt]), VersionWithoutKeyCheck);
     const QString password = u"abcd"_s;
     Result<VaultKey> key = VaultKey::forFile(file, password);
@@ -284,16 +281,10 @@ void tst_EncryptedFormat::calibratedLimitsAreReadable()
 
 void tst_EncryptedFormat::scrambledVaultIsNotEncrypted_data()
 {
-    const auto fixture = [](const char *name) {
-        QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/") + QLatin1String(name));
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("missing test file %s", name);
-        return file.readAll();
-    };
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("saved.enc") << fixture("saved.enc");
-    QTest::newRow("hand_edited.enc") << fixture("hand_edited.enc");
-    QTest::newRow("zero_bytes.enc") << fixture("zero_bytes.enc");
+    QTest::newRow("saved.enc") << VaultFiles::testData("vault/saved.enc");
+    QTest::newRow("hand_edited.enc") << VaultFiles::testData("vault/hand_edited.enc");
+    QTest::newRow("zero_bytes.enc") << VaultFiles::testData("vault/zero_bytes.enc");
     QTest::newRow("empty master") << VaultFormat::masterOnly(QString());
     QTest::newRow("master starting with NUL") << VaultFormat::masterOnly(QString(QChar(0)) + u"abc"_s);
     QTest::newRow("master starting with euro") << VaultFormat::masterOnly(u"€uro"_s);

@@ -2,13 +2,13 @@
 #include "VaultFiles.h"
 #include "vault/VaultFormat.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 using Entries = std::vector<VaultEntry>;
 using VaultFiles::entriesOf;
 using VaultFiles::rowsOf;
+using VaultFiles::testData;
 
 Q_DECLARE_METATYPE(VaultFormat::Contents)
 Q_DECLARE_METATYPE(VaultFormat::Field)
@@ -34,14 +34,6 @@ const QByteArray pass = "\xF0\xE1\xF3\xF3";      // "pass"
 const QByteArray site = "\xF3\xE9\xF4\xE5";      // "site"
 const QByteArray sep = "\xFC\xFC\xFC";           // "|||"
 const QByteArray crlf = "\r\n";
-
-QByteArray fixture(const char *name)
-{
-    QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test file %s", name);
-    return file.readAll();
-}
 
 VaultFormat::Contents contents(const QString &master, const Entries &entries = {})
 {
@@ -185,16 +177,16 @@ void tst_VaultFormat::fixtures_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<VaultFormat::Contents>("expected");
 
-    QTest::newRow("saved.enc") << fixture("saved.enc")
+    QTest::newRow("saved.enc") << testData("vault/saved.enc")
             << contents(u"Geheim€1"_s, {{u"anna"_s, u"pässwort"_s, u"https://example.com/login"_s},
                                         {u"Šárka\r\nzweite Zeile"_s, u"x||y"_s, {}}});
-    QTest::newRow("hand_edited.enc") << fixture("hand_edited.enc")
+    QTest::newRow("hand_edited.enc") << testData("vault/hand_edited.enc")
             << contents(u"master"_s, {{u"onlyuser"_s, {}, {}},
                                       {u"user"_s, u"pass"_s, {}},
                                       {u"a"_s, u"b"_s, u"c"_s},
                                       {u"liŠne"_s, u"p"_s, u"l"_s},
                                       {u"last"_s, u"line"_s, u"unterminated"_s}});
-    QTest::newRow("zero_bytes.enc") << fixture("zero_bytes.enc") << contents({});
+    QTest::newRow("zero_bytes.enc") << testData("vault/zero_bytes.enc") << contents({});
 }
 
 void tst_VaultFormat::fixtures()

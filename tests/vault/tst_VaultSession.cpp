@@ -31,6 +31,7 @@ using Reload = VaultSession::ReloadOutcome;
 using VaultFiles::contentsOf;
 using VaultFiles::entriesOf;
 using VaultFiles::rewriteOutside;
+using VaultFiles::vaultOf;
 using VaultFiles::writeFile;
 using VaultFiles::writeLockOf;
 
@@ -48,11 +49,6 @@ const VaultEntry Eve{u"eve"_s, u"3ve"_s, u"e.example"_s};
 // Bob as changed here, and as another program changed him meanwhile.
 const VaultEntry Bobby{u"bobby"_s, u"pw"_s, QString()};
 const VaultEntry BobThere{u"bob"_s, u"new pw"_s, QString()};
-
-QByteArray vaultOf(const Entries &entries, const QString &master = Master)
-{
-    return VaultFiles::vaultOf(entries, master);
-}
 
 // Fast to derive: the tests are about the file, not the key's strength.
 constexpr EncryptedFormat::KdfLimits QuickLimits{1, 8192};

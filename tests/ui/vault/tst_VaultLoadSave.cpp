@@ -4,6 +4,7 @@
 #include "EntryTesting.h"
 #include "FileSizeLimit.h"
 #include "TestEnv.h"
+#include "VaultFiles.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
 #include "ui/vault/frmPass.h"
@@ -25,7 +26,9 @@
 #include <sys/resource.h>
 #endif
 
+using EntryTesting::enciphered;
 using EntryTesting::shown;
+using VaultFiles::testData;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
@@ -37,22 +40,6 @@ const QByteArray AnnaLine = QByteArray("\xE1\xEE\xEE\xE1\xFC\xFC\xFC\xF3\xE5\xE3
                                        "\xF7\xF7\xF7\xAE\xE5\xF8\xE1\xED\xF0\xEC\xE5\xAE\xE3\xEF\xED\r\n");
 // bob|||pw|||
 const QByteArray BobLine = QByteArray("\xE2\xEF\xE2\xFC\xFC\xFC\xF0\xF7\xFC\xFC\xFC\r\n");
-
-QByteArray fixture(const char *name)
-{
-    QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/unlock/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return file.readAll();
-}
-
-QByteArray enciphered(const QByteArray &ascii)
-{
-    QByteArray bytes = ascii;
-    for (char &byte : bytes)
-        byte = char(byte ^ 0x80);
-    return bytes;
-}
 
 // What a user does at the dialog: the password, typed twice in create mode, then Ok.
 void unlockWith(TestEnv &env, const QString &password)
@@ -152,8 +139,8 @@ private slots:
         QTest::addColumn<QByteArray>("vault");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("no entries") << fixture("master_only.enc") << "Loaded 0 entries" << QStringList{};
-        QTest::newRow("one entry") << fixture("one_entry.enc") << "Loaded 1 entries"
+        QTest::newRow("no entries") << testData("unlock/master_only.enc") << "Loaded 0 entries" << QStringList{};
+        QTest::newRow("one entry") << testData("unlock/one_entry.enc") << "Loaded 1 entries"
                                    << QStringList{"anna ; secret ; www.example.com"};
     }
 
@@ -177,7 +164,7 @@ private slots:
     void emptyFileIsAVaultWithoutPassword()
     {
         TestEnv env;
-        env.writeVault(fixture("zero_bytes.enc"));
+        env.writeVault(testData("unlock/zero_bytes.enc"));
         env.startProgram();
         QVERIFY(env.ctx().vault.FirstUse);
         unlockWith(env, QStringLiteral("abcd"));
@@ -187,7 +174,7 @@ private slots:
     void entriesOfAVaultWithoutPasswordAreKept()
     {
         TestEnv env;
-        env.writeVault(fixture("entries_without_master.enc"));
+        env.writeVault(testData("unlock/entries_without_master.enc"));
         Form1 *main = env.startProgram();
         QVERIFY(env.ctx().vault.FirstUse);
         unlockWith(env, QStringLiteral("abcd"));
@@ -217,7 +204,7 @@ private slots:
     void saveWritesEveryRowInDisplayOrder()
     {
         TestEnv env;
-        env.writeVault(fixture("one_entry.enc"));
+        env.writeVault(testData("unlock/one_entry.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
         VaultSession &session = env.ctx().session();
         QVERIFY(session.add({"bob", "pw", ""}));
@@ -229,7 +216,7 @@ private slots:
         QVERIFY(session.remove(0));
         QFile::remove(env.vaultPath());
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
-        QCOMPARE(env.vaultBytes(), fixture("master_only.enc"));
+        QCOMPARE(env.vaultBytes(), testData("unlock/master_only.enc"));
         QVERIFY(env.platform.messages.empty());
     }
 
@@ -255,7 +242,7 @@ private slots:
         QFETCH(QString, status);
         QLocale::setDefault(QLocale(locale));
         TestEnv env;
-        env.writeVault(fixture("master_only.enc"));
+        env.writeVault(testData("unlock/master_only.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
         env.platform.clock = QDateTime(QDate(2026, 12, 8), time);
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
@@ -276,7 +263,7 @@ private slots:
     {
         QFETCH(Obstacle, obstacle);
         TestEnv env;
-        env.writeVault(fixture("master_only.enc"));
+        env.writeVault(testData("unlock/master_only.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
         const QString originalFolder = env.platform.folder;
         {
@@ -296,7 +283,7 @@ private slots:
         if (obstacle == Obstacle::FolderMoved)
             QDir().rename(movedAway(env), originalFolder);
         if (obstacle == Obstacle::FileSizeLimit)
-            QCOMPARE(env.vaultBytes(), fixture("master_only.enc"));
+            QCOMPARE(env.vaultBytes(), testData("unlock/master_only.enc"));
         if (obstacle == Obstacle::VaultIsAFolder)
             QVERIFY(QFileInfo(env.vaultPath()).isDir());
         // No half-written file is left beside the lock and the backup.

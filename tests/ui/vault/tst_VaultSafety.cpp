@@ -49,11 +49,6 @@ void addWhileFolderIsAway(TestEnv &env, const VaultEntry &entry)
     QDir().rename(away, env.folder.path());
 }
 
-void rewriteOutside(TestEnv &env, const QByteArray &bytes)
-{
-    VaultFiles::rewriteOutside(env.vaultPath(), bytes);
-}
-
 void unlock(TestEnv &env)
 {
     env.ctx().windows.Find<frmPass>()->txtPass->setText(MasterPassword);
@@ -169,7 +164,7 @@ private slots:
         TestEnv env;
         Form1 *main = startWith(env, {Anna});
         main->cmdAdd_Click(0);
-        rewriteOutside(env, vaultFile({Anna, Carl}));
+        VaultFiles::rewriteOutside(env.vaultPath(), vaultFile({Anna, Carl}));
         QTest::qWait(300);
         QCOMPARE(main->lstPass->count(), 1);
 
@@ -204,7 +199,7 @@ private slots:
         Form1 *main = startWith(env, {Anna});
         const QByteArray outside = vaultFile({Anna}, "new master");
         env.platform.answer({answer});
-        rewriteOutside(env, outside);
+        VaultFiles::rewriteOutside(env.vaultPath(), outside);
         addThroughEditor(env, Carl);
 
         QCOMPARE(env.platform.messages.size(), size_t(1));
@@ -227,7 +222,7 @@ private slots:
         selectRow(*main->lstPass, 2);
         main->cmdEdit_Click();
         const QByteArray outside = vaultFile({Anna, BobThere, Carl, Dave});
-        rewriteOutside(env, outside);
+        VaultFiles::rewriteOutside(env.vaultPath(), outside);
         QStringList shownWhileAsked;
         env.platform.onMessageBox = [&](const platform::MessageBoxRequest &) { shownWhileAsked = shown(*main->lstPass); };
 
