@@ -163,15 +163,24 @@ private slots:
     {
         TestEnv env;
         Form1 *main = startWith(env, {Anna});
+        // Each report notes whether the outside change had been made by then.
+        bool changedOutside = false;
+        QList<bool> reports;
+        QObject::connect(&env.ctx().session(), &VaultSession::changedOutside, main,
+                         [&] { reports << changedOutside; });
+        addThroughEditor(env, Bob);
         main->cmdAdd_Click(0);
-        VaultFiles::rewriteOutside(env.vaultPath(), vaultFile({Anna, Carl}));
-        QTest::qWait(300);
-        QCOMPARE(main->lstPass->count(), 1);
+        VaultFiles::rewriteOutside(env.vaultPath(), vaultFile({Anna, Bob, Carl}));
+        changedOutside = true;
+        QTRY_VERIFY(!reports.isEmpty());
+        QVERIFY(!reports.contains(false)); // our own save is no outside change
+        // The window waits while the editor is open.
+        QCOMPARE(shown(*main->lstPass), texts({Anna, Bob}));
 
         editor(env)->cmdDelete_Click();
-        QTRY_COMPARE_WITH_TIMEOUT(main->lstPass->count(), 2, 5000);
-        QCOMPARE(shown(*main->lstPass), texts({Anna, Carl}));
-        QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries changed by another program"));
+        QTRY_COMPARE_WITH_TIMEOUT(main->lstPass->count(), 3, 5000);
+        QCOMPARE(shown(*main->lstPass), texts({Anna, Bob, Carl}));
+        QCOMPARE(main->statusText(), QStringLiteral("Loaded 3 entries changed by another program"));
     }
 
     void outsideChangeThatCannotBeReadIsTold()
