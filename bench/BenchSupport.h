@@ -84,14 +84,14 @@ inline QList<QString> readLinesDeciphered(const QString &path)
 
 inline const QString BenchMaster = QStringLiteral("master password");
 
-inline std::vector<VaultEntry> makeEntries(int count)
+inline std::vector<EntryRow> makeRows(int count)
 {
-    std::vector<VaultEntry> entries;
-    entries.reserve(size_t(count));
+    std::vector<EntryRow> rows;
+    rows.reserve(size_t(count));
     for (int i = 0; i < count; ++i)
-        entries.push_back({QStringLiteral("user%1@example.com").arg(i), QStringLiteral("Pässwört-%1-€").arg(i),
-                           QStringLiteral("https://www.example.com/login/%1").arg(i)});
-    return entries;
+        rows.emplace_back(VaultEntry{QStringLiteral("user%1@example.com").arg(i), QStringLiteral("Pässwört-%1-€").arg(i),
+                                     QStringLiteral("https://www.example.com/login/%1").arg(i)});
+    return rows;
 }
 
 // One vault file per size, with BenchMaster as its password, written once for the whole run.
@@ -108,7 +108,7 @@ inline const VaultOnDisk &vaultOf(int count)
     auto &vault = vaults[count];
     if (!vault) {
         vault = std::make_unique<VaultOnDisk>();
-        vault->bytes = VaultFormat::serialize(BenchMaster, makeEntries(count));
+        vault->bytes = VaultFormat::serialize(BenchMaster, makeRows(count));
         QFile file(vault->path());
         if (!file.open(QIODevice::WriteOnly) || file.write(vault->bytes) != vault->bytes.size())
             qFatal("cannot write the benchmark vault");

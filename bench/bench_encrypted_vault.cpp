@@ -16,14 +16,14 @@ namespace {
 constexpr int EntryCount = 32767;
 const QString Master = u"master password"_s;
 
-const std::vector<VaultEntry> &entries()
+const std::vector<EntryRow> &rows()
 {
-    static const std::vector<VaultEntry> all = [] {
-        std::vector<VaultEntry> made;
+    static const std::vector<EntryRow> all = [] {
+        std::vector<EntryRow> made;
         made.reserve(EntryCount);
         for (int i = 0; i < EntryCount; ++i)
-            made.push_back({u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
-                            u"https://www.example.com/login/%1"_s.arg(i)});
+            made.emplace_back(VaultEntry{u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
+                                         u"https://www.example.com/login/%1"_s.arg(i)});
         return made;
     }();
     return all;
@@ -56,7 +56,7 @@ void save(benchmark::State &state, bool encrypted)
     const QTemporaryDir dir;
     const QString path = dir.filePath(u"data.enc"_s);
     for (auto _ : state) {
-        QByteArray bytes = VaultFormat::serialize(Master, entries());
+        QByteArray bytes = VaultFormat::serialize(Master, rows());
         if (encrypted)
             bytes = EncryptedFormat::seal(bytes, key);
         if (const Result<void> written = VaultFile::write(path, bytes); !written)
@@ -70,7 +70,7 @@ void Save_Encrypted(benchmark::State &state) { save(state, true); }
 void Seal_Only(benchmark::State &state)
 {
     const VaultKey &key = calibratedKey();
-    const QByteArray bytes = VaultFormat::serialize(Master, entries());
+    const QByteArray bytes = VaultFormat::serialize(Master, rows());
     for (auto _ : state)
         benchmark::DoNotOptimize(EncryptedFormat::seal(bytes, key));
     state.SetBytesProcessed(int64_t(state.iterations()) * bytes.size());

@@ -72,10 +72,10 @@ void BM_PssAfterUnlockOffline(benchmark::State &state)
     for (auto _ : state) {
         QTemporaryDir folder;
         QFile vault(folder.filePath(u"data.enc"_s));
-        std::vector<VaultEntry> entries;
+        std::vector<EntryRow> rows;
         for (int i = 0; i < 50; ++i)
-            entries.push_back({u"user%1"_s.arg(i), u"password-%1"_s.arg(i), u"www.example%1.com"_s.arg(i)});
-        if (!vault.open(QIODevice::WriteOnly) || vault.write(VaultFormat::serialize(Master, entries)) < 0)
+            rows.emplace_back(VaultEntry{u"user%1"_s.arg(i), u"password-%1"_s.arg(i), u"www.example%1.com"_s.arg(i)});
+        if (!vault.open(QIODevice::WriteOnly) || vault.write(VaultFormat::serialize(Master, rows)) < 0)
             qFatal("cannot write the benchmark vault");
         vault.close();
 

@@ -36,29 +36,33 @@ QString randomText(QRandomGenerator &random, int minLength, int maxLength)
 }
 
 // Texts in no particular order for any column, the same on every run.
-const std::vector<VaultEntry> &entries()
+const std::vector<EntryRow> &rows()
 {
-    static const std::vector<VaultEntry> all = [] {
+    static const std::vector<EntryRow> all = [] {
         QRandomGenerator random(20261208);
-        std::vector<VaultEntry> made;
+        std::vector<EntryRow> made;
         made.reserve(Rows);
         for (int i = 0; i < Rows; ++i)
-            made.push_back({randomText(random, 4, 16), randomText(random, 8, 20),
-                            QStringLiteral("www.") + randomText(random, 3, 24)
-                                    + QStringLiteral(".example")});
+            made.emplace_back(VaultEntry{randomText(random, 4, 16), randomText(random, 8, 20),
+                                         QStringLiteral("www.") + randomText(random, 3, 24)
+                                                 + QStringLiteral(".example")});
         return made;
     }();
     return all;
 }
 
-std::unique_ptr<EntryList> unsortedList(QWidget &parent)
+// The list over entries of its own: sorting needs no vault. The entries outlive the list.
+struct UnsortedList
 {
-    auto list = std::make_unique<EntryList>(&parent);
-    for (const char *header : {"Username", "Password", "Website/Location"})
-        list->addColumnHeader(QString::fromLatin1(header), 2000);
-    list->entries().append(entries());
-    return list;
-}
+    explicit UnsortedList(QWidget &parent) : list(&parent, &entries)
+    {
+        for (const char *header : {"Username", "Password", "Website/Location"})
+            list.addColumnHeader(QString::fromLatin1(header), 2000);
+        entries.appendRows(rows());
+    }
+    EntryListModel entries;
+    EntryList list;
+};
 
 void BM_SortByHeaderClick(benchmark::State &state)
 {
@@ -68,11 +72,11 @@ void BM_SortByHeaderClick(benchmark::State &state)
     QWidget parent;
     for (auto _ : state) {
         state.PauseTiming();
-        std::unique_ptr<EntryList> list = unsortedList(parent);
+        auto unsorted = std::make_unique<UnsortedList>(parent);
         state.ResumeTiming();
-        modListViewEnh::EnhListView_SortColumns(*list, column, false, context);
+        modListViewEnh::EnhListView_SortColumns(unsorted->list, column, false, context);
         state.PauseTiming();
-        list.reset();
+        unsorted.reset();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * Rows);
@@ -85,8 +89,8 @@ void BM_SortVectorWithCollator(benchmark::State &state)
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QString> texts;
-    for (const VaultEntry &entry : entries())
-        texts.push_back(EntryListModel::field(entry, column - 1));
+    for (const EntryRow &row : rows())
+        texts.push_back(row.field(column - 1).toString());
     for (auto _ : state) {
         state.PauseTiming();
         std::vector<QString> sorted = texts;
@@ -109,7 +113,8 @@ Form1 *openMainWindow(AppContext &context)
     dialog->txtPass->setText(QStringLiteral("bench master"));
     dialog->txtPass2->setText(QStringLiteral("bench master"));
     dialog->cmdOK_Click();
-    main->lstPass->entries().append(entries());
+    if (!context.session().addAll(rows()))
+        qFatal("cannot fill the benchmark vault");
     modListViewEnh::EnhListView_SortColumns(*main->lstPass, 1, false, context);
     main->show();
     QCoreApplication::processEvents();
@@ -138,7 +143,8 @@ void BM_AddToSortedListAndSave(benchmark::State &state)
         EntryList &list = *main->lstPass;
         for (int position = 1; position <= list.count(); ++position) {
             if (list.item(position) == added) {
-                list.removeItem(position);
+                if (!context.session().remove(position - 1))
+                    state.SkipWithError("the added entry could not be deleted");
                 break;
             }
         }

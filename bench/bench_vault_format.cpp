@@ -17,25 +17,25 @@ namespace {
 // The most a vault could hold when entries lived in a list box.
 constexpr int EntryCount = 32767;
 
-std::vector<VaultEntry> makeEntries()
+std::vector<EntryRow> makeRows()
 {
-    std::vector<VaultEntry> entries;
-    entries.reserve(EntryCount);
+    std::vector<EntryRow> rows;
+    rows.reserve(EntryCount);
     for (int i = 0; i < EntryCount; ++i)
-        entries.push_back({u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
-                           u"https://www.example.com/login/%1"_s.arg(i)});
-    return entries;
+        rows.emplace_back(VaultEntry{u"user%1@example.com"_s.arg(i), u"Pässwört-%1-€"_s.arg(i),
+                                     u"https://www.example.com/login/%1"_s.arg(i)});
+    return rows;
 }
 
-const std::vector<VaultEntry> &entries()
+const std::vector<EntryRow> &rows()
 {
-    static const std::vector<VaultEntry> all = makeEntries();
+    static const std::vector<EntryRow> all = makeRows();
     return all;
 }
 
 const QByteArray &vaultBytes()
 {
-    static const QByteArray bytes = VaultFormat::serialize(u"master password"_s, entries());
+    static const QByteArray bytes = VaultFormat::serialize(u"master password"_s, rows());
     return bytes;
 }
 
@@ -78,7 +78,7 @@ void Parse_Baseline_LinesDeciphered(benchmark::State &state)
 void Serialize(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(VaultFormat::serialize(u"master password"_s, entries()));
+        benchmark::DoNotOptimize(VaultFormat::serialize(u"master password"_s, rows()));
     setCounters(state);
 }
 
@@ -123,7 +123,7 @@ void Save_SerializeAndWrite(benchmark::State &state)
     const QTemporaryDir dir;
     const QString path = dir.filePath(u"data.enc"_s);
     for (auto _ : state) {
-        const QByteArray bytes = VaultFormat::serialize(u"master password"_s, entries());
+        const QByteArray bytes = VaultFormat::serialize(u"master password"_s, rows());
         if (const Result<void> written = VaultFile::write(path, bytes); !written)
             state.SkipWithError(qPrintable(written.message()));
     }

@@ -159,7 +159,7 @@ void Unlock_HugeFieldUntilPainted(benchmark::State &state)
     {
         QFile file(dir.filePath(u"data.enc"_s));
         const QByteArray bytes =
-                VaultFormat::serialize(Master, {{u"anna"_s, QString(64 << 20, u'x'), u"site"_s}});
+                VaultFormat::serialize(Master, {EntryRow(VaultEntry{u"anna"_s, QString(64 << 20, u'x'), u"site"_s})});
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write the benchmark vault");
     }

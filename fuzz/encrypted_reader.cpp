@@ -31,7 +31,7 @@ const VaultKey &key()
 const QByteArray &plain()
 {
     static const QByteArray bytes = VaultFormat::serialize(
-            u"fuzz master"_s, {{u"user"_s, u"pässword"_s, u"https://example.com"_s}});
+            u"fuzz master"_s, {EntryRow(VaultEntry{u"user"_s, u"pässword"_s, u"https://example.com"_s})});
     return bytes;
 }
 

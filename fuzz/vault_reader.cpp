@@ -38,14 +38,14 @@ VaultFormat::Contents storableContents(const QList<QStringView> &texts)
                 && VaultFormat::fieldUnstorableReason(entry.Password, Field::Password).isEmpty()
                 && VaultFormat::fieldUnstorableReason(entry.Location, Field::Location).isEmpty();
         if (storable)
-            contents.Entries.push_back(entry);
+            contents.Rows.emplace_back(entry);
     }
     return contents;
 }
 
 void checkRoundTrip(const VaultFormat::Contents &contents)
 {
-    const QByteArray saved = VaultFormat::serialize(contents.MasterPassword, contents.Entries);
+    const QByteArray saved = VaultFormat::serialize(contents.MasterPassword, contents.Rows);
     if (VaultFormat::parse(saved) != contents)
         std::abort();
     if (VaultFormat::readMasterPassword(saved) != contents.MasterPassword)

@@ -344,7 +344,7 @@ Result<void> VaultCommands::importCsv(VaultSession &session)
         return Error{u"Could not open \"%1\": %2"_s.arg(native(path), file.errorString())};
     Result<VaultCsv::Import> import = VaultCsv::importCsv(file, m_invocation.importFormat, session.entries().rows());
     if (!import)
-        return Error{u"Could not import \"%1\": %2"_s.arg(native(path), import.message())};
+        return Error{u"Could not import \"%1\": %2"_s.arg(native(path), import.message()), import.errorKind()};
     for (const VaultCsv::RejectedRow &row : import->rejected)
         m_console.err(u"row %1: %2\n"_s.arg(row.row).arg(row.reason));
     if (!import->rejected.empty() && !m_invocation.skipInvalid) {

@@ -15,7 +15,7 @@ int EntryListModel::rowCount(const QModelIndex &parent) const
 
 int EntryListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
+    return parent.isValid() ? 0 : FieldCount;
 }
 
 QString EntryListModel::field(const VaultEntry &entry, int column)
@@ -32,64 +32,14 @@ QString EntryListModel::field(const VaultEntry &entry, int column)
     }
 }
 
-std::vector<VaultEntry> EntryListModel::entries() const
-{
-    std::vector<VaultEntry> all;
-    all.reserve(m_rows.size());
-    for (const EntryRow &row : m_rows)
-        all.push_back(row.entry());
-    return all;
-}
-
 QVariant EntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     if (role == Qt::DisplayRole)
-        return shownText(index);
-    // A password is never shown in a tool tip; the others read markup, so
-    // they get the text escaped, to show it as typed.
-    if (role == Qt::ToolTipRole && index.column() != PasswordColumn)
-        return QString(QStringLiteral("<p style='white-space:pre-wrap'>") + shownText(index).toHtmlEscaped() + QStringLiteral("</p>"));
+        return row(index.row()).field(index.column()).toString();
     return {};
 }
-
-QString EntryListModel::shownText(const QModelIndex &index) const
-{
-    const QStringView text = row(index.row()).field(index.column());
-    if (text.size() <= MaximumShownLength)
-        return text.toString();
-    return text.first(MaximumShownLength).toString() + QChar(0x2026);
-}
-
-QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
-        && section < columnCount())
-        return m_headers[static_cast<size_t>(section)];
-    return {};
-}
-
-void EntryListModel::addColumnHeader(const QString &text)
-{
-    const int column = columnCount();
-    beginInsertColumns({}, column, column);
-    m_headers.push_back(text);
-    endInsertColumns();
-}
-
-namespace {
-
-std::vector<EntryRow> rowsOf(const std::vector<VaultEntry> &entries)
-{
-    std::vector<EntryRow> rows;
-    rows.reserve(entries.size());
-    for (const VaultEntry &entry : entries)
-        rows.emplace_back(entry);
-    return rows;
-}
-
-} // namespace
 
 // Texts are case-folded first: not every collation backend ignores case by itself.
 bool EntryListModel::lessInOrder(const EntryRow &a, const EntryRow &b) const
@@ -109,17 +59,12 @@ int EntryListModel::sortedInsertRow(const EntryRow &row) const
 
 int EntryListModel::add(const VaultEntry &entry)
 {
-    EntryRow added(entry);
-    const int row = m_sorted ? sortedInsertRow(added) : rowCount();
+    EntryRow newRow(entry);
+    const int row = m_sorted ? sortedInsertRow(newRow) : rowCount();
     beginInsertRows({}, row, row);
-    m_rows.insert(m_rows.begin() + row, std::move(added));
+    m_rows.insert(m_rows.begin() + row, std::move(newRow));
     endInsertRows();
     return row;
-}
-
-void EntryListModel::append(std::vector<VaultEntry> entries)
-{
-    appendRows(rowsOf(entries));
 }
 
 void EntryListModel::appendRows(std::vector<EntryRow> rows)
@@ -170,20 +115,13 @@ void EntryListModel::remove(int row)
     endRemoveRows();
 }
 
-void EntryListModel::resetEntries(std::vector<VaultEntry> entries)
+void EntryListModel::resetRows(std::vector<EntryRow> rows)
 {
     beginResetModel();
-    m_rows = rowsOf(entries);
+    m_rows = std::move(rows);
     endResetModel();
     if (m_sorted)
         sortRows();
-}
-
-void EntryListModel::clear()
-{
-    beginResetModel();
-    m_rows.clear();
-    endResetModel();
 }
 
 void EntryListModel::setSortSettings(bool sorted, int column, int order)

@@ -7,44 +7,38 @@
 #include <QCollator>
 #include <vector>
 
-// The entries of the main window, in display order. Sorting reorders the rows
-// themselves, so a row's position is what the user sees.
+// The vault's entries, in display order: one column per field, each row's
+// text whole. Sorting reorders the rows themselves, so a row's position is what
+// the user sees. How the list shows them is the window's business.
 class EntryListModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
     enum SortOrderValue { Ascending = 0, Descending = 1 };
-    // A longer field is cut short on screen, so a huge one cannot stall the window;
-    // the entry itself keeps the whole text.
-    static constexpr int MaximumShownLength = 2000;
+    // Columns are the fields: 0 username, 1 password, 2 location.
     static constexpr int PasswordColumn = 1;
+    static constexpr int FieldCount = 3;
 
     explicit EntryListModel(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-    void addColumnHeader(const QString &text);
 
     // Rows are addressed from 0 here; the list control speaks 1-based positions.
     const std::vector<EntryRow> &rows() const { return m_rows; }
     const EntryRow &row(int row) const { return m_rows.at(static_cast<size_t>(row)); }
     VaultEntry entry(int row) const { return this->row(row).entry(); }
-    // A copy of every entry, in display order.
-    std::vector<VaultEntry> entries() const;
     // Adds at the end, or at its place in the order once the list is sorted. Returns the row.
     int add(const VaultEntry &entry);
-    void append(std::vector<VaultEntry> entries);
+    // At the end; a sorted list then puts them in their places.
     void appendRows(std::vector<EntryRow> rows);
     // All rows at once, in the list's order when it is sorted.
-    void resetEntries(std::vector<VaultEntry> entries);
+    void resetRows(std::vector<EntryRow> rows);
     // Rewrites a row; a sorted list moves it to its place. Returns its row afterwards.
     int replace(int row, const VaultEntry &entry);
     void remove(int row);
-    void clear();
 
     bool Sorted() const { return m_sorted; }
     int SortKey() const { return m_sortKey; }
@@ -55,13 +49,11 @@ public:
     static QString field(const VaultEntry &entry, int column);
 
 private:
-    QString shownText(const QModelIndex &index) const;
     bool lessInOrder(const EntryRow &a, const EntryRow &b) const;
     int sortedInsertRow(const EntryRow &row) const;
     void sortRows();
 
     std::vector<EntryRow> m_rows;
-    std::vector<QString> m_headers;
     bool m_sorted = false;
     int m_sortKey = 0;
     int m_sortOrder = Ascending;

@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringView>
 
-// One entry as the list keeps it: the three fields back to back in one string,
-// so that a vault of a million entries costs one allocation per entry.
+// One entry as entries are kept in bulk (the list, a file read or written):
+// the three fields back to back in one string, so that a vault of a million
+// entries costs one allocation per entry. To edit or compare one entry, take
+// its VaultEntry.
 class EntryRow
 {
 public:

@@ -1,42 +1,45 @@
 #include "PendingChanges.h"
 
-
 #include <algorithm>
 #include <functional>
 
 namespace {
 
-using Entries = std::vector<VaultEntry>;
+using Rows = std::vector<EntryRow>;
 
-bool isShown(const std::vector<EntryRow> &shown, const VaultEntry &entry)
+bool holds(const EntryRow &row, const VaultEntry &entry)
 {
-    return std::any_of(shown.begin(), shown.end(), [&](const EntryRow &row) {
-        return row.username() == entry.Username && row.password() == entry.Password
-                && row.location() == entry.Location;
-    });
+    return row.username() == entry.Username && row.password() == entry.Password
+            && row.location() == entry.Location;
+}
+
+bool isShown(const Rows &shown, const EntryRow &row)
+{
+    return std::find(shown.begin(), shown.end(), row) != shown.end();
 }
 
 // The file's version of an entry changed there: one the list has never shown,
 // with the same username and location, else the same username, else the same location.
-std::optional<VaultEntry> theirVersionOf(const VaultEntry &before, const Entries &fileEntries,
-                                         const std::vector<EntryRow> &shown)
+std::optional<VaultEntry> theirVersionOf(const VaultEntry &before, const Rows &fileRows, const Rows &shown)
 {
-    const auto sameUsername = [&](const VaultEntry &e) { return e.Username == before.Username; };
-    const auto sameLocation = [&](const VaultEntry &e) { return e.Location == before.Location; };
-    const auto sameBoth = [&](const VaultEntry &e) { return sameUsername(e) && sameLocation(e); };
-    using Match = std::function<bool(const VaultEntry &)>;
+    const auto sameUsername = [&](const EntryRow &r) { return r.username() == before.Username; };
+    const auto sameLocation = [&](const EntryRow &r) { return r.location() == before.Location; };
+    const auto sameBoth = [&](const EntryRow &r) { return sameUsername(r) && sameLocation(r); };
+    using Match = std::function<bool(const EntryRow &)>;
     for (const Match &matches : {Match(sameBoth), Match(sameUsername), Match(sameLocation)}) {
-        for (const VaultEntry &candidate : fileEntries) {
+        for (const EntryRow &candidate : fileRows) {
             if (matches(candidate) && !isShown(shown, candidate))
-                return candidate;
+                return candidate.entry();
         }
     }
     return std::nullopt;
 }
 
-Entries::iterator findEntry(Entries &entries, const std::optional<VaultEntry> &entry)
+Rows::iterator findEntry(Rows &rows, const std::optional<VaultEntry> &entry)
 {
-    return entry ? std::find(entries.begin(), entries.end(), *entry) : entries.end();
+    if (!entry)
+        return rows.end();
+    return std::find_if(rows.begin(), rows.end(), [&](const EntryRow &row) { return holds(row, *entry); });
 }
 
 } // namespace
@@ -87,22 +90,22 @@ bool PendingChanges::hasDisputes() const
     return std::any_of(m_changes.begin(), m_changes.end(), [](const Change &c) { return c.disputed; });
 }
 
-PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const std::vector<EntryRow> &shown)
+PendingChanges::Merge PendingChanges::mergeInto(Rows fileRows, const Rows &shown)
 {
     Merge merge;
-    const Entries theirs = fileEntries;
-    merge.entries = std::move(fileEntries);
-    Entries &merged = merge.entries;
+    // Copies share their text with the file's rows.
+    const Rows theirs = fileRows;
+    merge.entries = std::move(fileRows);
+    Rows &merged = merge.entries;
     for (auto it = m_changes.begin(); it != m_changes.end();) {
         Change &change = *it;
         if (change.kind == Change::Add) {
-            merged.push_back(change.after);
+            merged.emplace_back(change.after);
             ++it;
             continue;
         }
         if (change.kind == Change::AddRows) {
-            for (const EntryRow &row : change.rows)
-                merged.push_back(row.entry());
+            merged.insert(merged.end(), change.rows.begin(), change.rows.end());
             ++it;
             continue;
         }
@@ -119,7 +122,7 @@ PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const std::
         }
         if (!change.disputed) {
             if (change.kind == Change::Edit)
-                *at = change.after;
+                *at = EntryRow(change.after);
             else
                 merged.erase(at);
             ++it;
@@ -130,9 +133,9 @@ PendingChanges::Merge PendingChanges::mergeInto(Entries fileEntries, const std::
         if (change.kind == Change::Edit) {
             merge.disputes.push_back({change.after, change.before});
             if (at != merged.end())
-                *at = change.after;
+                *at = EntryRow(change.after);
             else
-                merged.push_back(change.after);
+                merged.emplace_back(change.after);
         } else {
             merge.disputes.push_back({std::nullopt, change.before});
         }

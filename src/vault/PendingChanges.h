@@ -25,7 +25,7 @@ public:
     // changes made here on top, and the entries changed on both sides.
     struct Merge
     {
-        std::vector<VaultEntry> entries;
+        std::vector<EntryRow> entries;
         std::vector<Dispute> disputes;
     };
 
@@ -39,11 +39,11 @@ public:
     bool hasDisputes() const;
     void clear() { m_changes.clear(); }
 
-    // Puts the changes on top of the file's entries. A change whose entry was
+    // Puts the changes on top of the file's rows. A change whose entry was
     // changed or deleted in the file becomes a dispute, paired with the file's
     // new version of it, and stays disputed until resolve(). shown is the list
     // as it is now, which tells the file's new entries from those seen here.
-    Merge mergeInto(std::vector<VaultEntry> fileEntries, const std::vector<EntryRow> &shown);
+    Merge mergeInto(std::vector<EntryRow> fileRows, const std::vector<EntryRow> &shown);
     // Settles every dispute; the next merge then applies them.
     void resolve(Resolution resolution);
 

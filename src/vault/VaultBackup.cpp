@@ -28,7 +28,7 @@ bool holdsVault(const QString &path)
     if (!start || EncryptedFormat::isEncrypted(start.value()))
         return true;
     const VaultFormat::Contents contents = VaultFormat::parse(start.value());
-    return !contents.MasterPassword.isEmpty() || !contents.Entries.empty();
+    return !contents.MasterPassword.isEmpty() || !contents.Rows.empty();
 }
 
 // The backup may be of an older master password: it is sealed under its own.

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <tuple>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -67,25 +66,13 @@ void appendLine(QByteArray &out, QStringView text)
     out += LineEnd;
 }
 
-std::array<QStringView, 3> fieldsOf(const VaultEntry &entry)
+void appendEntryLine(QByteArray &out, const EntryRow &row)
 {
-    return {entry.Username, entry.Password, entry.Location};
-}
-
-std::array<QStringView, 3> fieldsOf(const EntryRow &row)
-{
-    return {row.username(), row.password(), row.location()};
-}
-
-template <class Item>
-void appendEntryLine(QByteArray &out, const Item &item)
-{
-    const auto [username, password, location] = fieldsOf(item);
-    appendEnciphered(out, username);
+    appendEnciphered(out, row.username());
     appendEnciphered(out, VaultFormat::FieldSeparator);
-    appendEnciphered(out, password);
+    appendEnciphered(out, row.password());
     appendEnciphered(out, VaultFormat::FieldSeparator);
-    appendEnciphered(out, location);
+    appendEnciphered(out, row.location());
     out += LineEnd;
 }
 
@@ -107,15 +94,6 @@ std::array<QByteArrayView, 3> piecesOf(QByteArrayView line)
     return pieces;
 }
 
-VaultEntry entryFromLine(QByteArrayView rawLine)
-{
-    QByteArray line = ToggleHighBitsBytes(rawLine);
-    const auto [username, password, location] = piecesOf(line);
-    VaultEntry entry{Windows1252::decode(username), Windows1252::decode(password), Windows1252::decode(location)};
-    Wipe::bytes(line);
-    return entry;
-}
-
 // The three pieces decoded into one string, the way the list keeps them.
 EntryRow rowFromLine(QByteArrayView rawLine)
 {
@@ -130,44 +108,13 @@ EntryRow rowFromLine(QByteArrayView rawLine)
     return row;
 }
 
-template <class Item>
-qsizetype serializedSize(const std::vector<Item> &items)
+qsizetype serializedSize(const std::vector<EntryRow> &rows)
 {
     constexpr qsizetype PerEntry = 2 * VaultFormat::FieldSeparator.size() + LineEnd.size();
     qsizetype size = 0;
-    for (const Item &item : items) {
-        for (const QStringView field : fieldsOf(item))
-            size += field.size();
-        size += PerEntry;
-    }
+    for (const EntryRow &row : rows)
+        size += row.username().size() + row.password().size() + row.location().size() + PerEntry;
     return size;
-}
-
-// The entries of each list in turn, after the master line.
-template <class Item, class... More>
-QByteArray serializeItems(const QString &masterPassword, const std::vector<Item> &items, const More &...more)
-{
-    QByteArray out;
-    out.reserve(masterPassword.size() + 2 * LineEnd.size() + serializedSize(items) + (0 + ... + serializedSize(more)));
-    appendLine(out, masterPassword);
-    for (const auto *list : {&items, &more...}) {
-        for (const Item &item : *list)
-            appendEntryLine(out, item);
-    }
-    out += LineEnd;
-    return out;
-}
-
-template <class Item, class Make>
-std::vector<Item> parseEntryLines(LineReader &lines, Make make)
-{
-    std::vector<Item> items;
-    while (!lines.atEnd()) {
-        const QByteArrayView rawLine = lines.next();
-        if (!isSkippedLine(rawLine))
-            items.push_back(make(rawLine));
-    }
-    return items;
 }
 
 QString characterReason(QStringView character)
@@ -196,16 +143,11 @@ Contents parse(QByteArrayView fileBytes)
     LineReader lines(fileBytes);
     Contents contents;
     contents.MasterPassword = decipher(lines.next());
-    contents.Entries = parseEntryLines<VaultEntry>(lines, entryFromLine);
-    return contents;
-}
-
-RowContents parseRows(QByteArrayView fileBytes)
-{
-    LineReader lines(fileBytes);
-    RowContents contents;
-    contents.MasterPassword = decipher(lines.next());
-    contents.Rows = parseEntryLines<EntryRow>(lines, rowFromLine);
+    while (!lines.atEnd()) {
+        const QByteArrayView rawLine = lines.next();
+        if (!isSkippedLine(rawLine))
+            contents.Rows.push_back(rowFromLine(rawLine));
+    }
     return contents;
 }
 
@@ -214,20 +156,18 @@ QString readMasterPassword(QByteArrayView fileBytes)
     return decipher(LineReader(fileBytes).next());
 }
 
-QByteArray serialize(const QString &masterPassword, const std::vector<VaultEntry> &entries)
-{
-    return serializeItems(masterPassword, entries);
-}
-
-QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows)
-{
-    return serializeItems(masterPassword, rows);
-}
-
 QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows,
                      const std::vector<EntryRow> &moreRows)
 {
-    return serializeItems(masterPassword, rows, moreRows);
+    QByteArray out;
+    out.reserve(masterPassword.size() + 2 * LineEnd.size() + serializedSize(rows) + serializedSize(moreRows));
+    appendLine(out, masterPassword);
+    for (const std::vector<EntryRow> *list : {&rows, &moreRows}) {
+        for (const EntryRow &row : *list)
+            appendEntryLine(out, row);
+    }
+    out += LineEnd;
+    return out;
 }
 
 QByteArray masterOnly(const QString &masterPassword)
@@ -244,7 +184,7 @@ QByteArray emptyVault()
 
 QByteArray withFirstMasterPassword(QByteArrayView existingFileBytes, const QString &masterPassword)
 {
-    const std::vector<VaultEntry> kept = parse(existingFileBytes).Entries;
+    const std::vector<EntryRow> kept = parse(existingFileBytes).Rows;
     return kept.empty() ? masterOnly(masterPassword) : serialize(masterPassword, kept);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "EntryRow.h"
-#include "VaultEntry.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -17,30 +16,22 @@ namespace VaultFormat {
 
 inline constexpr QStringView FieldSeparator = u"|||";
 
+// The file as the list keeps it: each entry one row.
 struct Contents
 {
     QString MasterPassword;
-    std::vector<VaultEntry> Entries;
+    std::vector<EntryRow> Rows;
 
     friend bool operator==(const Contents &, const Contents &) = default;
 };
 
 Contents parse(QByteArrayView fileBytes);
-
-// The same, with each entry kept as the list keeps it.
-struct RowContents
-{
-    QString MasterPassword;
-    std::vector<EntryRow> Rows;
-};
-RowContents parseRows(QByteArrayView fileBytes);
 QString readMasterPassword(QByteArrayView fileBytes);
 
-QByteArray serialize(const QString &masterPassword, const std::vector<VaultEntry> &entries);
-QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows);
-// The rows, then the more rows, as if they were one list.
+// moreRows follow rows as if the two were one list: an import is written
+// before it joins the list, without a copy of the list.
 QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows,
-                     const std::vector<EntryRow> &moreRows);
+                     const std::vector<EntryRow> &moreRows = {});
 QByteArray masterOnly(const QString &masterPassword);
 QByteArray emptyVault();
 

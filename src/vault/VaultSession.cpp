@@ -15,11 +15,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A vault too big for the memory left is reported like any unreadable one.
-template <class Contents, class Parse>
-Result<Contents> parseWithin(QByteArrayView bytes, Parse parse)
+Result<VaultFormat::Contents> parseWithin(QByteArrayView bytes)
 {
     try {
-        return parse(bytes);
+        return VaultFormat::parse(bytes);
     } catch (const std::bad_alloc &) {
         return Error{u"There is not enough memory to open the vault file."_s};
     }
@@ -74,7 +73,7 @@ Result<VaultFormat::Contents> VaultSession::readContents(VaultFingerprint *finge
         return plain.error();
     if (fingerprint)
         *fingerprint = VaultFingerprint::of(m_path, bytes.value());
-    Result<VaultFormat::Contents> contents = parseWithin<VaultFormat::Contents>(plain.value(), VaultFormat::parse);
+    Result<VaultFormat::Contents> contents = parseWithin(plain.value());
     Wipe::bytes(plain.value());
     Wipe::bytes(bytes.value());
     return contents;
@@ -147,8 +146,7 @@ Result<VaultSession::Unlocking> VaultSession::unlockingWith(const QString &passw
         unlocking.key.emplace(std::move(key).value());
         plain = std::move(opened).value();
     }
-    Result<VaultFormat::RowContents> contents =
-            parseWithin<VaultFormat::RowContents>(plain, VaultFormat::parseRows);
+    Result<VaultFormat::Contents> contents = parseWithin(plain);
     Wipe::bytes(plain);
     if (!contents)
         return contents.error();
@@ -201,7 +199,7 @@ Result<void> VaultSession::createMasterPassword(const QString &password)
     if (Result<void> written = VaultFile::write(m_path, bytes); !written)
         return written;
     m_storedPassword = m_masterPassword = password;
-    m_entries.appendRows(VaultFormat::parseRows(bytes).Rows);
+    m_entries.appendRows(VaultFormat::parse(bytes).Rows);
     remember(VaultFingerprint::of(m_path, bytes));
     Wipe::bytes(bytes);
     emit masterPasswordCreated();
@@ -278,8 +276,8 @@ Result<VaultSession::SaveStatus> VaultSession::saveMerging()
         m_conflictReason = u"its master password was changed."_s;
         return SaveStatus::Conflict;
     }
-    PendingChanges::Merge merge = m_pending.mergeInto(std::move(disk->Entries), m_entries.rows());
-    m_entries.resetEntries(std::move(merge.entries));
+    PendingChanges::Merge merge = m_pending.mergeInto(std::move(disk->Rows), m_entries.rows());
+    m_entries.resetRows(std::move(merge.entries));
     remember(seen);
     if (!merge.disputes.empty()) {
         m_disputes = std::move(merge.disputes);
@@ -327,20 +325,20 @@ bool VaultSession::changedOnDisk() const
     return QFileInfo(m_path).isFile() && !m_fingerprint.matchesFileAt(m_path);
 }
 
-Result<bool> VaultSession::reloadIfChangedOutside()
+Result<VaultSession::ReloadOutcome> VaultSession::reloadIfChangedOutside()
 {
     if (m_masterPassword.isEmpty() || hasUnsavedChanges() || !changedOnDisk())
-        return false;
+        return ReloadOutcome::Unchanged;
     VaultFingerprint seen;
     Result<VaultFormat::Contents> disk = readContents(&seen);
     if (!disk)
         return disk.error();
     // A new master password is for the next start; the next save asks first.
     if (disk->MasterPassword != m_masterPassword)
-        return false;
-    m_entries.resetEntries(std::move(disk->Entries));
+        return ReloadOutcome::Unchanged;
+    m_entries.resetRows(std::move(disk->Rows));
     remember(seen);
-    return true;
+    return ReloadOutcome::Reloaded;
 }
 
 Result<void> VaultSession::encrypt(EncryptedFormat::KdfLimits limits)

@@ -37,6 +37,7 @@ public:
         Disputed,
     };
     enum class UnlockOutcome { Unlocked, WrongPassword };
+    enum class ReloadOutcome { Unchanged, Reloaded };
     using Dispute = PendingChanges::Dispute;
     using Resolution = PendingChanges::Resolution;
 
@@ -45,7 +46,7 @@ public:
     struct Unlocking
     {
         std::optional<VaultKey> key;
-        VaultFormat::RowContents contents;
+        VaultFormat::Contents contents;
         VaultFingerprint fingerprint;
         bool wrongPassword = false;
     };
@@ -113,8 +114,8 @@ public:
     Result<void> decrypt();
 
     // Reads the file again when another program changed it and nothing here is
-    // waiting to be saved. True when the list was replaced.
-    Result<bool> reloadIfChangedOutside();
+    // waiting to be saved. Reloaded when the list was replaced.
+    Result<ReloadOutcome> reloadIfChangedOutside();
 
 signals:
     // The entries of a vault whose master password was just accepted are in the list.

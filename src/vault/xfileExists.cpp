@@ -2,8 +2,6 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace {
 
 // Only Windows has a hidden attribute; a leading dot elsewhere is just a name.
@@ -27,12 +25,6 @@ bool FileExists(const QString &path)
         return false;
     const QFileInfo info(path);
     return info.isFile() && !isHidden(info);
-}
-
-QString FileNameOf(const QString &path)
-{
-    const qsizetype lastSeparator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.sliced(lastSeparator + 1);
 }
 
 } // namespace xfileExists

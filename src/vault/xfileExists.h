@@ -8,7 +8,4 @@ namespace xfileExists {
 // missing path or any error gives false.
 bool FileExists(const QString &path);
 
-// The part after the last '\' or '/', so Windows paths work on every system.
-QString FileNameOf(const QString &path);
-
 } // namespace xfileExists

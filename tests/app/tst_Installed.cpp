@@ -1,6 +1,7 @@
 // The program as installed: where it finds its vault and help file, and its
 // command line.
 #include "TestEnv.h"
+#include "VaultFiles.h"
 #include "app/CommandLine.h"
 #include "ui/help/Form8.h"
 #include "ui/main/Form1.h"
@@ -16,14 +17,6 @@ namespace {
 
 // Even root cannot create files in /proc: it stands in for /usr/bin.
 const QString ReadOnlyProgramFolder = QStringLiteral("/proc");
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 QByteArray helpText(const char *words)
 {
@@ -120,10 +113,12 @@ private slots:
         QDir().mkpath(bin);
         env.platform.folder = bin;
         if (besideProgram)
-            writeFile(bin + QStringLiteral("/Help.rtf"), helpText("beside"));
-        if (inDataFolder)
-            writeFile(bin + QStringLiteral("/" KEYHOLDER_DATA_FROM_BINARY "/Help.rtf"),
-                      helpText("installed"));
+            VaultFiles::writeFile(bin + QStringLiteral("/Help.rtf"), helpText("beside"));
+        if (inDataFolder) {
+            const QString dataFolder = bin + QStringLiteral("/" KEYHOLDER_DATA_FROM_BINARY);
+            QDir().mkpath(dataFolder);
+            VaultFiles::writeFile(dataFolder + QStringLiteral("/Help.rtf"), helpText("installed"));
+        }
 
         Form1 *main = env.startUnlocked();
         main->mnuHelpItem_Click(0);

@@ -22,6 +22,9 @@
 #endif
 
 using namespace Qt::StringLiterals;
+using VaultFiles::contentsOf;
+using VaultFiles::vaultOf;
+using VaultFiles::writeFile;
 
 Q_DECLARE_METATYPE(std::vector<VaultEntry>)
 
@@ -32,24 +35,6 @@ const QString BadCsv = QStringLiteral(KEYHOLDER_TEST_DATA "/csv/unstorable_row.c
 
 const std::vector<VaultEntry> Entries{{u"anna"_s, u"pässwört"_s, u"https://mail.example.com"_s},
                                       {u"ben"_s, u"s3cret"_s, u"Router, upstairs"_s}};
-
-QByteArray vaultOf(const std::vector<VaultEntry> &entries)
-{
-    return VaultFormat::serialize(Master, entries);
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 struct Run
 {
@@ -114,7 +99,7 @@ void tst_Cli::init()
     m_stdoutFile.clear();
     m_dir = std::make_unique<QTemporaryDir>();
     m_vault = m_dir->filePath(u"data.enc"_s);
-    writeFile(m_vault, vaultOf(Entries));
+    writeFile(m_vault, vaultOf(Entries, Master));
 }
 
 Run tst_Cli::cli(const QString &vault, const QStringList &arguments, const QByteArray &input)
@@ -154,7 +139,7 @@ void tst_Cli::readingCommands()
     const Run run = cli(QStringList{u"--password-stdin"_s} + arguments, "master\n");
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, out);
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
 }
 
 void tst_Cli::writingCommands_data()
@@ -196,7 +181,7 @@ void tst_Cli::writingCommands()
     const Run run = cli(QStringList{u"--password-stdin"_s} + arguments, input);
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QCOMPARE(run.out, out);
-    QCOMPARE(contentsOf(m_vault), vaultOf(entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(entries, Master));
 }
 
 void tst_Cli::failuresLeaveTheVaultUntouched_data()
@@ -256,7 +241,7 @@ void tst_Cli::failuresLeaveTheVaultUntouched()
     QCOMPARE(run.status, status);
     QVERIFY2(run.err.startsWith(QString(err).replace(u"{vault}"_s, m_vault)), qPrintable(run.err));
     QCOMPARE(run.out, QString());
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
 }
 
 void tst_Cli::lockedVault_data()
@@ -289,7 +274,7 @@ void tst_Cli::lockedVault()
                           "be changed now; list, show and export still work\n"_s.arg(QDir::toNativeSeparators(m_vault)));
         QCOMPARE(run.out, QString());
     }
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
 }
 
 void tst_Cli::createMakesANewVault()
@@ -312,7 +297,7 @@ void tst_Cli::exportThenImportReproducesTheVault()
     std::vector<VaultEntry> entries = Entries;
     entries.push_back({u" lead, \"quoted\" "_s, u"|line\r\nbreak"_s, u"|€ ÿ\t"_s});
     entries.push_back({u"x"_s, u"y"_s, u""_s});
-    writeFile(m_vault, vaultOf(entries));
+    writeFile(m_vault, vaultOf(entries, Master));
     const QString csv = m_dir->filePath(u"export.csv"_s);
 
     const Run exported = cli({u"--password-stdin"_s, u"export"_s, csv}, "master\n");
@@ -331,14 +316,14 @@ void tst_Cli::exportThenImportReproducesTheVault()
 void tst_Cli::encryptThenDecryptGivesTheSameFileBack()
 {
     const QString backup = VaultFile::backupPathOf(m_vault);
-    writeFile(backup, vaultOf({Entries[0]}));
+    writeFile(backup, vaultOf({Entries[0]}, Master));
     const Run encrypted = cli({u"--password-stdin"_s, u"encrypt"_s}, "master\n");
     QVERIFY2(encrypted.status == 0, qPrintable(encrypted.err));
     QVERIFY2(encrypted.err.contains(u"still only scrambled"_s), qPrintable(encrypted.err));
     for (const QString &path : {m_vault, backup}) {
         const QByteArray bytes = contentsOf(path);
         QVERIFY(EncryptedFormat::isEncrypted(bytes));
-        QVERIFY(!bytes.contains("anna") && !bytes.contains(vaultOf({}).chopped(4)));
+        QVERIFY(!bytes.contains("anna") && !bytes.contains(vaultOf({}, Master).chopped(4)));
     }
 
     QCOMPARE(cli({u"--password-stdin"_s, u"list"_s}, "master\n").out,
@@ -351,9 +336,9 @@ void tst_Cli::encryptThenDecryptGivesTheSameFileBack()
 
     const Run decrypted = cli({u"--password-stdin"_s, u"decrypt"_s}, "master\n");
     QVERIFY2(decrypted.status == 0, qPrintable(decrypted.err));
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
     // The backup went through both as it was: the version before, not a copy of this one.
-    QCOMPARE(contentsOf(backup), vaultOf({Entries[0]}));
+    QCOMPARE(contentsOf(backup), vaultOf({Entries[0]}, Master));
 }
 
 void tst_Cli::damagedVaultIsNotAWrongPassword()
@@ -384,7 +369,7 @@ void tst_Cli::noNewVaultOverABackup()
     QFETCH(QByteArray, vault);
     QFETCH(QStringList, arguments);
     const QString backup = VaultFile::backupPathOf(m_vault);
-    writeFile(backup, vaultOf(Entries));
+    writeFile(backup, vaultOf(Entries, Master));
     if (vault == "<missing>")
         QVERIFY(QFile::remove(m_vault));
     else
@@ -394,7 +379,7 @@ void tst_Cli::noNewVaultOverABackup()
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(u"copy \"%1\" over"_s.arg(QDir::toNativeSeparators(backup))), qPrintable(run.err));
     QCOMPARE(contentsOf(m_vault), vault);
-    QCOMPARE(contentsOf(backup), vaultOf(Entries));
+    QCOMPARE(contentsOf(backup), vaultOf(Entries, Master));
 }
 
 void tst_Cli::lockLeftElsewhereIsTakenOverOnlyWhenAsked()
@@ -405,13 +390,13 @@ void tst_Cli::lockLeftElsewhereIsTakenOverOnlyWhenAsked()
     QVERIFY2(refused.err.contains(u"process 4242 (keyholder) on the computer \"far-away-pc\""_s)
                      && refused.err.contains(u"--take-over"_s),
              qPrintable(refused.err));
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
     QCOMPARE(cli({u"--password-stdin"_s, u"list"_s}, "master\n").status, 0);
     QCOMPARE(cli({u"--password-stdin"_s, u"remove"_s, u"--take-over"_s, u"1"_s}, "master\n").status, 2);
 
     const Run taken = cli({u"--password-stdin"_s, u"--take-over"_s, u"remove"_s, u"1"_s}, "master\n");
     QVERIFY2(taken.status == 0, qPrintable(taken.err));
-    QCOMPARE(contentsOf(m_vault), vaultOf({Entries[1]}));
+    QCOMPARE(contentsOf(m_vault), vaultOf({Entries[1]}, Master));
     QVERIFY(!QFile::exists(m_vault + u".lock"_s));
 }
 
@@ -426,7 +411,7 @@ void tst_Cli::secondNameOfALockedVaultIsRefused()
     const Run run = cli(alias, {u"--password-stdin"_s, u"add"_s, u"u"_s, u"x"_s}, "master\npw\n");
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(u"is open in Keyholder"_s), qPrintable(run.err));
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
     QVERIFY(!QFile::exists(alias + u".bak"_s));
 }
 
@@ -474,7 +459,7 @@ void tst_Cli::exportNeverLandsOnAFileUnasked()
         file = m_vault;
     } else if (target == u"backup"_s) {
         file = VaultFile::backupPathOf(m_vault);
-        writeFile(file, vaultOf({}));
+        writeFile(file, vaultOf({}, Master));
     } else if (target == u"lock"_s) {
         file = m_vault + u".lock"_s;
     } else {
@@ -487,7 +472,7 @@ void tst_Cli::exportNeverLandsOnAFileUnasked()
     const Run run = cli(QStringList{u"--password-stdin"_s, u"export"_s} + force_ + QStringList{file},
                         written ? "master\n" : "");
     QCOMPARE(run.status, written ? 0 : 1);
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
     if (!written) {
         QCOMPARE(contentsOf(file), before);
         return;
@@ -559,7 +544,7 @@ void tst_Cli::importReadsOnlyARegularFileOfAVaultsSize()
     const Run run = cli({u"--password-stdin"_s, u"import"_s, path}, "master\n");
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(refusal) && run.err.contains(path), qPrintable(run.err));
-    QCOMPARE(contentsOf(m_vault), vaultOf(Entries));
+    QCOMPARE(contentsOf(m_vault), vaultOf(Entries, Master));
 }
 
 void tst_Cli::importingTwiceAddsNothingTwice()
@@ -580,7 +565,7 @@ void tst_Cli::importingTwiceAddsNothingTwice()
 
 void tst_Cli::controlCharactersReachTheTerminalEscaped()
 {
-    writeFile(m_vault, vaultOf({{u"\u001B]0;owned\u0007"_s, u"p\tw"_s, u"two\r\nlines\u0081\u007F"_s}}));
+    writeFile(m_vault, vaultOf({{u"\u001B]0;owned\u0007"_s, u"p\tw"_s, u"two\r\nlines\u0081\u007F"_s}}, Master));
     const Run list = cli({u"--password-stdin"_s, u"list"_s, u"--show-passwords"_s}, "master\n");
     QCOMPARE(list.status, 0);
     QCOMPARE(list.out, u"\\x1B]0;owned\\x07\tp\\tw\ttwo\\r\\nlines\\x81\\x7F\n"_s);

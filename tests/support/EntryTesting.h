@@ -17,17 +17,20 @@ namespace EntryTesting {
 
 inline const QString MasterPassword = QStringLiteral("abcd");
 
-// The bytes data.enc holds for these values (plain ASCII texts only): every
-// character with its top bit flipped, lines ending in CR LF, one empty line last.
+// Plain ASCII as data.enc holds it: every character with its top bit flipped.
+inline QByteArray enciphered(QByteArray ascii)
+{
+    for (char &byte : ascii)
+        byte = static_cast<char>(static_cast<unsigned char>(byte) ^ 0x80);
+    return ascii;
+}
+
+// The bytes data.enc holds for these values (plain ASCII texts only): lines
+// ending in CR LF, one empty line last.
 inline QByteArray vaultFile(const std::vector<VaultEntry> &entries,
                             const QString &master = MasterPassword)
 {
-    const auto line = [](const QString &text) {
-        QByteArray bytes = text.toLatin1();
-        for (char &byte : bytes)
-            byte = static_cast<char>(static_cast<unsigned char>(byte) ^ 0x80);
-        return bytes + "\r\n";
-    };
+    const auto line = [](const QString &text) { return enciphered(text.toLatin1()) + "\r\n"; };
     QByteArray file = line(master);
     for (const VaultEntry &entry : entries)
         file += line(entry.Username + "|||" + entry.Password + "|||" + entry.Location);
@@ -71,13 +74,19 @@ inline QStringList usernames(const EntryList &list)
 {
     QStringList names;
     for (int position = 1; position <= list.count(); ++position)
-        names << list.itemText(position);
+        names << list.item(position).Username;
     return names;
 }
 
 inline int positionOf(const EntryList &list, const QString &username)
 {
     return usernames(list).indexOf(username) + 1;
+}
+
+// Selects the row at a 1-based position, as the arrow keys move to it.
+inline void selectRow(EntryList &list, int position)
+{
+    list.setCurrentIndex(list.model()->index(position - 1, 0));
 }
 
 inline frmAdd *editor(TestEnv &env)

@@ -1,5 +1,7 @@
 #include "TestEnv.h"
 
+#include "VaultFiles.h"
+
 #include "ui/skin/frmSplash.h"
 #include "ui/start/Startup.h"
 #include "ui/browser/frmWebsite.h"
@@ -59,17 +61,12 @@ QString TestEnv::vaultPath() const
 
 QByteArray TestEnv::vaultBytes() const
 {
-    QFile file(vaultPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return VaultFiles::contentsOf(vaultPath());
 }
 
 void TestEnv::writeVault(const QByteArray &bytes) const
 {
-    QFile file(vaultPath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
+    VaultFiles::writeFile(vaultPath(), bytes);
 }
 
 frmSplash *TestEnv::showSplash()

@@ -1,8 +1,9 @@
 #pragma once
 
 // Files on disk as the tests set them up and read them back: the vault, its
-// backup, links, and another program's writes.
+// backup, links, another program's writes, and the program's other files.
 
+#include "vault/EntryRow.h"
 #include "vault/VaultEntry.h"
 #include "vault/VaultFormat.h"
 
@@ -23,15 +24,39 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
+// A file under tests/data, such as "vault/saved.enc"; one that is missing fails the whole test program.
+inline QByteArray testData(const QString &name)
+{
+    QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test file %s", qPrintable(name));
+    return file.readAll();
+}
+
 inline QByteArray contentsOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-inline QByteArray vaultOf(const std::vector<VaultEntry> &entries, const QString &master)
+// Entries as the tests spell them, as rows, and back.
+inline std::vector<EntryRow> rowsOf(const std::vector<VaultEntry> &entries)
 {
-    return VaultFormat::serialize(master, entries);
+    return {entries.begin(), entries.end()};
+}
+
+inline std::vector<VaultEntry> entriesOf(const std::vector<EntryRow> &rows)
+{
+    std::vector<VaultEntry> entries;
+    for (const EntryRow &row : rows)
+        entries.push_back(row.entry());
+    return entries;
+}
+
+// The tests' vaults open with abcd unless they say otherwise.
+inline QByteArray vaultOf(const std::vector<VaultEntry> &entries, const QString &master = QStringLiteral("abcd"))
+{
+    return VaultFormat::serialize(master, rowsOf(entries));
 }
 
 // The vault as another program leaves it: other bytes, another time.

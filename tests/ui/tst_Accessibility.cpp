@@ -136,7 +136,7 @@ private slots:
         const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
         if (pictureButton) {
             Form1 *main = env.startUnlocked();
-            main->lstPass->setSelected(1, true);
+            EntryTesting::selectRow(*main->lstPass, 1);
             QTest::keyClick(main->cmdCopy[1], Qt::Key(key), modifiers);
             QCOMPARE(env.platform.clipboard, QStringLiteral("secret"));
         } else {

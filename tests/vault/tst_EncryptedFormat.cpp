@@ -1,11 +1,11 @@
 // The encrypted data.enc, checked on the bytes of the sealed file.
+#include "VaultFiles.h"
 #include "vault/EncryptedFormat.h"
 #include "vault/ToggleHighBits.h"
 #include "vault/VaultFormat.h"
 #include "vault/VaultKey.h"
 #include "vault/Windows1252.h"
 
-#include <QFile>
 #include <QTest>
 #include <QtEndian>
 
@@ -33,8 +33,9 @@ VaultKey newKey(const QString &password = Master)
 
 QByteArray sampleVault()
 {
-    return VaultFormat::serialize(Master, {{u"alice@example.com"_s, u"Sésame-ouvre-toi"_s, u"https://bank.example.com"_s},
-                                           {u"bob"_s, u"hunter2-hunter2"_s, u"\\\\fileserver\\share"_s}});
+    return VaultFiles::vaultOf({{u"alice@example.com"_s, u"Sésame-ouvre-toi"_s, u"https://bank.example.com"_s},
+                                {u"bob"_s, u"hunter2-hunter2"_s, u"\\\\fileserver\\share"_s}},
+                               Master);
 }
 
 // The file cannot be opened with the master password: either its header is refused
@@ -184,15 +185,13 @@ void tst_EncryptedFormat::wrongPasswordIsToldFromDamage()
 // password and a changed byte still look alike.
 void tst_EncryptedFormat::versionOneFileStillOpens()
 {
-    QFile fixture(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/version1.enc"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    const QByteArray file = fixture.readAll();
+    const QByteArray file = VaultFiles::testData(u"vault/version1.enc"_s);
     QCOMPARE(quint8(file[VersionAt]), VersionWithoutKeyCheck);
     const QString password = u"abcd"_s;
     Result<VaultKey> key = VaultKey::forFile(file, password);
     QVERIFY2(key, whyNot(key));
     QCOMPARE(open(file, key.value()).value(),
-             VaultFormat::serialize(password, {{u"anna"_s, u"secret"_s, u"www.example.com"_s}}));
+             VaultFiles::vaultOf({{u"anna"_s, u"secret"_s, u"www.example.com"_s}}, password));
     QCOMPARE(::refusal(file, u"abce"_s), ErrorKind::DecryptionFailed);
     QByteArray changed = file;
     changed[HeaderSizeWithoutKeyCheck + 3] = char(changed[HeaderSizeWithoutKeyCheck + 3] ^ 0x01);
@@ -282,16 +281,10 @@ void tst_EncryptedFormat::calibratedLimitsAreReadable()
 
 void tst_EncryptedFormat::scrambledVaultIsNotEncrypted_data()
 {
-    const auto fixture = [](const char *name) {
-        QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/") + QLatin1String(name));
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("missing test file %s", name);
-        return file.readAll();
-    };
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("saved.enc") << fixture("saved.enc");
-    QTest::newRow("hand_edited.enc") << fixture("hand_edited.enc");
-    QTest::newRow("zero_bytes.enc") << fixture("zero_bytes.enc");
+    QTest::newRow("saved.enc") << VaultFiles::testData("vault/saved.enc");
+    QTest::newRow("hand_edited.enc") << VaultFiles::testData("vault/hand_edited.enc");
+    QTest::newRow("zero_bytes.enc") << VaultFiles::testData("vault/zero_bytes.enc");
     QTest::newRow("empty master") << VaultFormat::masterOnly(QString());
     QTest::newRow("master starting with NUL") << VaultFormat::masterOnly(QString(QChar(0)) + u"abc"_s);
     QTest::newRow("master starting with euro") << VaultFormat::masterOnly(u"€uro"_s);

@@ -1,27 +1,20 @@
 // CSV both ways: the peers' exports as their documented headers have them,
 // the rows the vault refuses, and our own export read back.
+#include "VaultFiles.h"
 #include "vault/VaultCsv.h"
 #include "vault/VaultFormat.h"
 #include "vault/Windows1252.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 using VaultCsv::Format;
+using VaultFiles::testData;
 
 Q_DECLARE_METATYPE(std::vector<VaultEntry>)
 
 namespace {
-
-QByteArray fixture(const QString &name)
-{
-    QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/csv/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", qPrintable(name));
-    return file.readAll();
-}
 
 QString describe(const std::vector<VaultEntry> &entries)
 {
@@ -75,23 +68,23 @@ void tst_VaultCsv::importsPeerExport_data()
     QTest::addColumn<Format>("found");
     QTest::addColumn<std::vector<VaultEntry>>("entries");
 
-    QTest::newRow("keepassxc") << fixture(u"keepassxc.csv"_s) << Format::Auto << Format::KeePassXC
+    QTest::newRow("keepassxc") << testData(u"csv/keepassxc.csv"_s) << Format::Auto << Format::KeePassXC
             << std::vector<VaultEntry>{{u"anna@example.com"_s, u"p,a\"ss"_s, u"https://mail.example.com"_s},
                                        {u"admin"_s, u" spaced "_s, u"Router"_s}};
-    QTest::newRow("keepassxc 2.7 with a BOM") << fixture(u"keepassxc_bom.csv"_s) << Format::Auto << Format::KeePassXC
+    QTest::newRow("keepassxc 2.7 with a BOM") << testData(u"csv/keepassxc_bom.csv"_s) << Format::Auto << Format::KeePassXC
             << std::vector<VaultEntry>{{u"anna@example.com"_s, u"p,a\"ss"_s, u"https://mail.example.com"_s},
                                        {u"admin"_s, u" spaced "_s, u"Router"_s}};
-    QTest::newRow("bitwarden, BOM, CR LF") << fixture(u"bitwarden.csv"_s) << Format::Auto << Format::Bitwarden
+    QTest::newRow("bitwarden, BOM, CR LF") << testData(u"csv/bitwarden.csv"_s) << Format::Auto << Format::Bitwarden
             << std::vector<VaultEntry>{{u"ben"_s, u"Pässwört€"_s, u"https://forge.example.org/login"_s},
                                        {u"root"_s, u"s3cr\"et"_s, u"Home NAS"_s}};
-    QTest::newRow("bitwarden organisation") << fixture(u"bitwarden_organisation.csv"_s) << Format::Auto
+    QTest::newRow("bitwarden organisation") << testData(u"csv/bitwarden_organisation.csv"_s) << Format::Auto
             << Format::Bitwarden << std::vector<VaultEntry>{{u"deployer"_s, u"t0ps3cret"_s, u"https://ci.example.org"_s}};
-    QTest::newRow("chrome") << fixture(u"chrome.csv"_s) << Format::Chrome << Format::Chrome
+    QTest::newRow("chrome") << testData(u"csv/chrome.csv"_s) << Format::Chrome << Format::Chrome
             << std::vector<VaultEntry>{{u"carla"_s, u"hunter2"_s, u"https://shop.example.com/"_s},
                                        {u"carla.b"_s, u"multi\nline"_s, u"Bank"_s}};
-    QTest::newRow("chrome, four columns") << fixture(u"chrome_old.csv"_s) << Format::Auto << Format::Chrome
+    QTest::newRow("chrome, four columns") << testData(u"csv/chrome_old.csv"_s) << Format::Auto << Format::Chrome
             << std::vector<VaultEntry>{{u"carla"_s, u"hunter2"_s, u"https://shop.example.com/"_s}};
-    QTest::newRow("firefox") << fixture(u"firefox.csv"_s) << Format::Auto << Format::Firefox
+    QTest::newRow("firefox") << testData(u"csv/firefox.csv"_s) << Format::Auto << Format::Firefox
             << std::vector<VaultEntry>{{u"dora"_s, u"d0ra!"_s, u"https://forum.example.net"_s},
                                        {u"guest"_s, u"anon"_s, u"ftp://files.example.net"_s}};
     QTest::newRow("keyholder, quoted CR LF kept") << "username,password,location\n\"a\r\nb\",pw,x\n\n"_ba
@@ -188,7 +181,7 @@ void tst_VaultCsv::refusesFile_data()
                              << u"The file is not UTF-8 text"_s;
     QTest::newRow("unknown header") << "login,secret\n"_ba << Format::Auto
             << u"The header row matches none of the formats known: keyholder, keepassxc, bitwarden, chrome, firefox"_s;
-    QTest::newRow("other peer's header") << fixture(u"chrome.csv"_s) << Format::Firefox
+    QTest::newRow("other peer's header") << testData(u"csv/chrome.csv"_s) << Format::Firefox
                                          << u"The header row is not that of a firefox export"_s;
     QTest::newRow("a header two formats fit") << "name,url,username,password,httpRealm\n"_ba << Format::Auto
             << u"The header row fits the chrome and firefox formats alike; --format says which it is"_s;

@@ -1,6 +1,7 @@
 // data.enc on disk: exact bytes, permissions, and failures that leave the old
 // file as it was.
 #include "FileSizeLimit.h"
+#include "VaultFiles.h"
 #include "vault/VaultFile.h"
 #include "vault/xfileExists.h"
 
@@ -18,6 +19,8 @@
 #endif
 
 using namespace Qt::StringLiterals;
+using VaultFiles::contentsOf;
+using VaultFiles::writeFile;
 
 namespace {
 
@@ -27,19 +30,6 @@ constexpr QFileDevice::Permissions OwnerGroupRead = OwnerReadWrite | QFileDevice
 constexpr QFileDevice::Permissions UserBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
 
 const QByteArray OldContents = "\xE1\xE2\r\n\xF5|\r\n\r\n";
-
-void createFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot prepare %s", qPrintable(path));
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 QFileDevice::Permissions permissionsOf(const QString &path)
 {
@@ -95,8 +85,6 @@ private slots:
 
     void fileExists_data();
     void fileExists();
-    void fileNameOf_data();
-    void fileNameOf();
 
 private:
     QString pathOf(const QString &name) const { return m_dir->filePath(name); }
@@ -113,7 +101,7 @@ void tst_VaultFile::init()
 void tst_VaultFile::readGivesExactBytes()
 {
     const QByteArray bytes("\x00\r\n\n\r\x80\xFF", 7);
-    createFile(pathOf(u"data.enc"_s), bytes);
+    writeFile(pathOf(u"data.enc"_s), bytes);
 
     const Result<QByteArray> result = VaultFile::read(pathOf(u"data.enc"_s));
     QVERIFY(result.ok());
@@ -144,7 +132,7 @@ void tst_VaultFile::writeCreatesOwnerOnlyFile()
 void tst_VaultFile::writeKeepsPermissionsOfExistingFile()
 {
     const QString path = pathOf(u"data.enc"_s);
-    createFile(path, OldContents);
+    writeFile(path, OldContents);
     QVERIFY(QFile::setPermissions(path, OwnerGroupRead));
     QString error;
 
@@ -156,7 +144,7 @@ void tst_VaultFile::writeKeepsPermissionsOfExistingFile()
 void tst_VaultFile::writeUnderRegularFileFails()
 {
     const QString notAFolder = pathOf(u"plain"_s);
-    createFile(notAFolder, OldContents);
+    writeFile(notAFolder, OldContents);
     const QString path = notAFolder + u"/data.enc"_s;
     QString error;
 
@@ -171,7 +159,7 @@ void tst_VaultFile::writeUnderRegularFileFails()
 void tst_VaultFile::writeIntoReadOnlyFolderKeepsOldFile()
 {
     const QString path = pathOf(u"data.enc"_s);
-    createFile(path, OldContents);
+    writeFile(path, OldContents);
     QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const auto restore = qScopeGuard([this] {
         QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -190,7 +178,7 @@ void tst_VaultFile::writeCutShortKeepsOldFile()
 {
 #ifdef Q_OS_UNIX
     const QString path = pathOf(u"data.enc"_s);
-    createFile(path, OldContents);
+    writeFile(path, OldContents);
     const QByteArray large(64 * 1024, '\xE1');
     QString error;
 
@@ -211,7 +199,7 @@ void tst_VaultFile::writeCutShortKeepsOldFile()
 void tst_VaultFile::writeLargerThanTheReaderTakesIsRefused()
 {
     const QString path = pathOf(u"data.enc"_s);
-    createFile(path, OldContents);
+    writeFile(path, OldContents);
     const QByteArray tooLarge(VaultFile::MaximumSize + 1, Qt::Uninitialized);
     QString error;
 
@@ -246,7 +234,7 @@ void tst_VaultFile::ensureLeavesExistingFileAlone()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     const QString path = pathOf(name);
-    createFile(path, bytes);
+    writeFile(path, bytes);
     QVERIFY(QFile::setPermissions(path, OwnerGroupRead));
     QString error;
 
@@ -290,9 +278,9 @@ void tst_VaultFile::fileExists()
     QFETCH(bool, exists);
     QString path = kind.isEmpty() ? QString() : pathOf(kind);
     if (kind == u"file" || kind == u".file")
-        createFile(path, "x");
+        writeFile(path, "x");
     if (kind == u"empty file")
-        createFile(path, {});
+        writeFile(path, {});
     if (kind == u"folder")
         QVERIFY(QDir().mkdir(path));
     if (viaSymlink) {
@@ -301,30 +289,6 @@ void tst_VaultFile::fileExists()
     }
 
     QCOMPARE(xfileExists::FileExists(path), exists);
-}
-
-void tst_VaultFile::fileNameOf_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("name");
-
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("bare name") << u"data.enc"_s << u"data.enc"_s;
-    QTest::newRow("slashes") << u"/home/anna/data.enc"_s << u"data.enc"_s;
-    QTest::newRow("backslashes") << u"C:\\Program Files\\Keyholder\\data.enc"_s << u"data.enc"_s;
-    QTest::newRow("mixed, backslash last") << u"C:/a/b\\data.enc"_s << u"data.enc"_s;
-    QTest::newRow("mixed, slash last") << u"C:\\a\\b/data.enc"_s << u"data.enc"_s;
-    QTest::newRow("trailing separator") << u"C:\\a\\"_s << QString();
-    QTest::newRow("drive only") << u"C:"_s << u"C:"_s;
-    QTest::newRow("dot file") << u"/x/.data.enc"_s << u".data.enc"_s;
-}
-
-void tst_VaultFile::fileNameOf()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, name);
-
-    QCOMPARE(xfileExists::FileNameOf(path), name);
 }
 
 QTEST_GUILESS_MAIN(tst_VaultFile)

@@ -2,17 +2,18 @@
 
 #include "ui/base/Controls.h"
 #include "ui/base/Twips.h"
+#include "ui/main/ShownEntries.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <stdexcept>
 
-EntryList::EntryList(QWidget *parent, EntryListModel *rows)
-    : QTreeView(parent), m_model(rows ? rows : new EntryListModel(this))
+EntryList::EntryList(QWidget *parent, EntryListModel *entries)
+    : QTreeView(parent), m_model(entries), m_shown(new ShownEntries(entries, this))
 {
     Controls::setKind(this, Controls::Kind::ListView);
-    setModel(m_model);
+    setModel(m_shown);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -43,24 +44,13 @@ void EntryList::keyPressEvent(QKeyEvent *event)
 
 void EntryList::addColumnHeader(const QString &text, int widthTwips)
 {
-    m_model->addColumnHeader(text);
-    m_columnWidths.push_back(widthTwips);
-    header()->resizeSection(m_model->columnCount() - 1, Twips::toPixels(widthTwips));
+    m_shown->addColumnTitle(text);
+    header()->resizeSection(m_shown->columnTitleCount() - 1, Twips::toPixels(widthTwips));
 }
 
 int EntryList::columnHeaderCount() const
 {
-    return m_model->columnCount();
-}
-
-QString EntryList::columnHeaderText(int index) const
-{
-    return m_model->headerData(index - 1, Qt::Horizontal, Qt::DisplayRole).toString();
-}
-
-int EntryList::columnHeaderWidth(int index) const
-{
-    return m_columnWidths.at(static_cast<size_t>(index - 1));
+    return m_shown->columnTitleCount();
 }
 
 int EntryList::count() const
@@ -75,49 +65,9 @@ int EntryList::rowOf(int position) const
     return position - 1;
 }
 
-int EntryList::addItem(const VaultEntry &entry)
-{
-    return m_model->add(entry) + 1;
-}
-
 VaultEntry EntryList::item(int position) const
 {
     return m_model->entry(rowOf(position));
-}
-
-QString EntryList::itemText(int position) const
-{
-    return subItem(position, 0);
-}
-
-QString EntryList::subItem(int position, int subItemIndex) const
-{
-    return m_model->row(rowOf(position)).field(subItemIndex).toString();
-}
-
-int EntryList::setItem(int position, const VaultEntry &entry)
-{
-    return m_model->replace(rowOf(position), entry) + 1;
-}
-
-void EntryList::removeItem(int position)
-{
-    m_model->remove(rowOf(position));
-}
-
-bool EntryList::isSelected(int position) const
-{
-    return selectionModel()->isRowSelected(rowOf(position), {});
-}
-
-void EntryList::setSelected(int position, bool selected)
-{
-    const QModelIndex index = m_model->index(rowOf(position), 0);
-    selectionModel()->select(index, (selected ? QItemSelectionModel::ClearAndSelect
-                                              : QItemSelectionModel::Deselect)
-                                        | QItemSelectionModel::Rows);
-    if (selected)
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 int EntryList::firstSelectedPosition() const

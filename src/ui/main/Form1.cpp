@@ -96,8 +96,10 @@ void Form1::reloadChangedVault()
         m_reloadRetry.start();
         return;
     }
-    const Result<bool> reloaded = m_ctx.session().reloadIfChangedOutside();
-    if (reloaded && reloaded.value())
+    const Result<VaultSession::ReloadOutcome> reloaded = m_ctx.session().reloadIfChangedOutside();
+    if (!reloaded)
+        SetStatus(QStringLiteral("Could not load the entries changed by another program: ") + reloaded.message());
+    else if (reloaded.value() == VaultSession::ReloadOutcome::Reloaded)
         SetStatus(QStringLiteral("Loaded %1 entries changed by another program").arg(lstPass->count()));
 }
 

@@ -89,7 +89,7 @@ private slots:
     {
         TestEnv env;
         Form1 *main = startWith(env, Mixed);
-        main->lstPass->setSortOrder(Descending);
+        main->lstPass->setSortSettings(main->lstPass->Sorted(), main->lstPass->SortKey(), Descending);
         clickHeader(main, 1);
         QCOMPARE(usernames(*main->lstPass), (QStringList{"Ann", "bob", "carl"}));
         QCOMPARE(main->lstPass->SortOrder(), Ascending);
@@ -166,7 +166,7 @@ private slots:
         TestEnv env;
         Form1 *main = startWith(env, Mixed);
         clickHeader(main, 3); // descending by location: charlie, bravo, Alpha
-        main->lstPass->setSelected(2, true);
+        selectRow(*main->lstPass, 2);
         main->cmdEdit_Click();
         editor(env)->cmdAdd_Click(); // saved unchanged
         QCOMPARE(env.vaultBytes(), vaultFile({Mixed[1], Mixed[2], Mixed[0]}));

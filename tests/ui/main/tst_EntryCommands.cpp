@@ -25,7 +25,7 @@ Form1 *startWithSelected(TestEnv &env, const std::vector<VaultEntry> &entries, i
 {
     Form1 *main = startWith(env, entries);
     if (position > 0)
-        main->lstPass->setSelected(position, true);
+        selectRow(*main->lstPass, position);
     return main;
 }
 
@@ -359,7 +359,7 @@ private slots:
         TestEnv env;
         Form1 *main = startWith(env, ThreeEntries);
         main->lstPass_ColumnClick(2); // by password, descending: cy, bob, ann
-        main->lstPass->setSelected(1, true);
+        selectRow(*main->lstPass, 1);
         main->cmdCopy_Click(0);
         QCOMPARE(env.platform.clipboard, QStringLiteral("cy"));
         env.platform.answer({MsgResult::Ok});

@@ -29,7 +29,7 @@ const std::vector<VaultEntry> ThreeEntries = {{"ann", "a1", "www.ann.example"},
 
 void editAt(Form1 *main, int position)
 {
-    main->lstPass->setSelected(position, true);
+    selectRow(*main->lstPass, position);
     main->cmdEdit_Click();
 }
 
@@ -356,12 +356,12 @@ private slots:
         if (sortFirst)
             main->lstPass_ColumnClick(1); // dee, cy, bob, ann
         if (!deleted.isEmpty()) {
-            main->lstPass->setSelected(positionOf(*main->lstPass, deleted), true);
+            selectRow(*main->lstPass, positionOf(*main->lstPass, deleted));
             env.platform.answer({MsgResult::Ok});
             main->cmdDelete_Click();
         }
         QCOMPARE(editor(env)->request().EditRow, rowAfterwards);
-        QCOMPARE(main->lstPass->itemText(rowAfterwards), QStringLiteral("bob"));
+        QCOMPARE(main->lstPass->item(rowAfterwards).Username, QStringLiteral("bob"));
 
         editor(env)->txtPassword->setText(QStringLiteral("bob's new"));
         editor(env)->cmdAdd_Click();
@@ -484,7 +484,7 @@ private slots:
         QVERIFY(!env.platform.messages.empty());
         QCOMPARE(env.platform.messages.back().title, QStringLiteral("Error"));
         // The change stays in the list, so the next save writes it.
-        QCOMPARE(main->lstPass->itemText(editMode ? 1 : 4), QStringLiteral("gus"));
+        QCOMPARE(main->lstPass->item(editMode ? 1 : 4).Username, QStringLiteral("gus"));
     }
 
     void closingTheMainWindowClosesTheEditor()

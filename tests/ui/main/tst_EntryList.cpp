@@ -1,9 +1,15 @@
+#include "EntryTesting.h"
 #include "ui/main/EntryList.h"
+#include "vault/VaultSession.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+using EntryTesting::selectRow;
+using EntryTesting::usernames;
 
 namespace {
 
@@ -13,27 +19,32 @@ VaultEntry entry(const QString &user, const QString &password = QStringLiteral("
     return {user, password, location};
 }
 
-// A list with the main window's three columns.
+// A list with the main window's three columns over the entries of a new
+// vault, which change through its session as the windows change them.
 struct ListFixture {
+    QTemporaryDir folder;
+    VaultSession session{folder.filePath(QStringLiteral("data.enc"))};
     QWidget parent;
-    EntryList list{&parent};
-    // Fails the test on any change the model reports wrongly to its views.
-    QAbstractItemModelTester tester{&list.entries(), QAbstractItemModelTester::FailureReportingMode::QtTest};
+    EntryList list{&parent, &session.entries()};
+    // Fail the test on any change a model reports wrongly to its views.
+    QAbstractItemModelTester entriesTester{&session.entries(), QAbstractItemModelTester::FailureReportingMode::QtTest};
+    QAbstractItemModelTester shownTester{list.model(), QAbstractItemModelTester::FailureReportingMode::QtTest};
     ListFixture()
     {
+        if (!session.open() || !session.createMasterPassword(QStringLiteral("abcd")))
+            qFatal("cannot start the test vault");
         list.addColumnHeader(QStringLiteral("Username"), 2345);
         list.addColumnHeader(QStringLiteral("Password"), 2375);
         list.addColumnHeader(QStringLiteral("Website/Location"), 4095);
     }
+    void add(const std::vector<VaultEntry> &entries)
+    {
+        for (const VaultEntry &added : entries) {
+            if (!session.add(added))
+                qFatal("cannot add to the test vault");
+        }
+    }
 };
-
-QStringList usernames(const EntryList &list)
-{
-    QStringList names;
-    for (int position = 1; position <= list.count(); ++position)
-        names << list.itemText(position);
-    return names;
-}
 
 } // namespace
 
@@ -47,35 +58,33 @@ private slots:
         ListFixture fixture;
         EntryList &list = fixture.list;
         QCOMPARE(list.columnHeaderCount(), 3);
-        QCOMPARE(list.columnHeaderText(1), QStringLiteral("Username"));
-        QCOMPARE(list.columnHeaderText(3), QStringLiteral("Website/Location"));
-        QCOMPARE(list.columnHeaderWidth(2), 2375);
+        QCOMPARE(list.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Username"));
+        QCOMPARE(list.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Website/Location"));
         QCOMPARE(list.header()->sectionSize(0), 156); // 2345 twips at 15 per pixel
+        QCOMPARE(list.header()->sectionSize(1), 158);
     }
 
     void itemsAreAddressedByDisplayedPosition()
     {
         ListFixture fixture;
         EntryList &list = fixture.list;
-        QCOMPARE(list.addItem(entry("ann", "a1", "www.a.example")), 1);
-        QCOMPARE(list.addItem(entry("bob", "b2", "")), 2);
-        QCOMPARE(list.addItem(entry("cy", "c3", "C:\\files")), 3);
+        const std::vector<VaultEntry> added{entry("ann", "a1", "www.a.example"), entry("bob", "b2", ""),
+                                            entry("cy", "c3", "C:\\files")};
+        fixture.add(added);
         QCOMPARE(list.count(), 3);
-        QCOMPARE(list.itemText(2), QStringLiteral("bob"));
-        QCOMPARE(list.subItem(1, 1), QStringLiteral("a1"));
-        QCOMPARE(list.subItem(1, 2), QStringLiteral("www.a.example"));
-        QCOMPARE(list.subItem(3, 2), QStringLiteral("C:\\files"));
+        for (int position = 1; position <= 3; ++position)
+            QCOMPARE(list.item(position), added[size_t(position - 1)]);
+        QCOMPARE(list.model()->index(2, 2).data().toString(), QStringLiteral("C:\\files"));
     }
 
     void removingARowMovesLaterRowsUp()
     {
         ListFixture fixture;
         EntryList &list = fixture.list;
-        for (const char *name : {"a", "b", "c", "d"})
-            list.addItem(entry(name));
-        list.removeItem(2);
+        fixture.add({entry("a"), entry("b"), entry("c"), entry("d")});
+        QVERIFY(fixture.session.remove(1));
         QCOMPARE(usernames(list), (QStringList{"a", "c", "d"}));
-        list.removeItem(3);
+        QVERIFY(fixture.session.remove(2));
         QCOMPARE(usernames(list), (QStringList{"a", "c"}));
     }
 
@@ -83,10 +92,10 @@ private slots:
     {
         ListFixture fixture;
         EntryList &list = fixture.list;
-        list.addItem(entry("x"));
+        fixture.add({entry("x")});
         const VaultEntry odd{QStringLiteral("  spaced  "), QStringLiteral("line\r\nbreak"),
                              QStringLiteral("Š€ü")};
-        QCOMPARE(list.setItem(1, odd), 1);
+        QVERIFY(fixture.session.replace(0, odd));
         QCOMPARE(list.item(1), odd);
     }
 
@@ -95,28 +104,23 @@ private slots:
         ListFixture fixture;
         EntryList &list = fixture.list;
         QCOMPARE(list.firstSelectedPosition(), 0);
-        for (const char *name : {"a", "b", "c"})
-            list.addItem(entry(name));
+        fixture.add({entry("a"), entry("b"), entry("c")});
         QCOMPARE(list.firstSelectedPosition(), 0);
-        list.setSelected(3, true);
-        QVERIFY(list.isSelected(3));
-        QVERIFY(!list.isSelected(1));
+        selectRow(list, 3);
         QCOMPARE(list.firstSelectedPosition(), 3);
-        list.setSelected(3, false);
+        list.clearSelection();
         QCOMPARE(list.firstSelectedPosition(), 0);
     }
 
     void clickingARowSelectsIt()
     {
-        QWidget parent;
-        parent.resize(400, 300);
-        EntryList list(&parent);
+        ListFixture fixture;
+        EntryList &list = fixture.list;
+        fixture.parent.resize(400, 300);
         list.resize(400, 300);
-        list.addColumnHeader(QStringLiteral("Username"), 2000);
-        for (const char *name : {"a", "b", "c"})
-            list.addItem(entry(name));
-        parent.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        fixture.add({entry("a"), entry("b"), entry("c")});
+        fixture.parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fixture.parent));
         const QRect second = list.visualRect(list.model()->index(1, 0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(list.firstSelectedPosition(), 2);
@@ -140,11 +144,9 @@ private slots:
         QFETCH(QStringList, expected);
         ListFixture fixture;
         EntryList &list = fixture.list;
-        list.addItem(entry("charlie", "a-pass", "b.example"));
-        list.addItem(entry("alpha", "B-pass", "C.example"));
-        list.addItem(entry("Bravo", "c-pass", "a.example"));
-        list.setSortKey(key);
-        list.setSortOrder(order);
+        fixture.add({entry("charlie", "a-pass", "b.example"), entry("alpha", "B-pass", "C.example"),
+                     entry("Bravo", "c-pass", "a.example")});
+        list.setSortSettings(false, key, order);
         QCOMPARE(usernames(list), (QStringList{"charlie", "alpha", "Bravo"})); // not sorted yet
         list.setSorted(true);
         QCOMPARE(usernames(list), expected);
@@ -154,13 +156,11 @@ private slots:
     {
         ListFixture fixture;
         EntryList &list = fixture.list;
-        for (const char *name : {"d", "b", "f"})
-            list.addItem(entry(name));
+        fixture.add({entry("d"), entry("b"), entry("f")});
         list.setSorted(true);
-        QCOMPARE(list.addItem(entry("c")), 2);
-        QCOMPARE(list.addItem(entry("z")), 5);
+        fixture.add({entry("c"), entry("z")});
         QCOMPARE(usernames(list), (QStringList{"b", "c", "d", "f", "z"}));
-        QCOMPARE(list.setItem(1, entry("e")), 3);
+        QVERIFY(fixture.session.replace(0, entry("e")));
         QCOMPARE(usernames(list), (QStringList{"c", "d", "e", "f", "z"}));
     }
 
@@ -168,24 +168,21 @@ private slots:
     {
         ListFixture fixture;
         EntryList &list = fixture.list;
-        for (const char *name : {"c", "a", "b"})
-            list.addItem(entry(name));
-        list.setSelected(1, true); // "c"
+        fixture.add({entry("c"), entry("a"), entry("b")});
+        selectRow(list, 1); // "c"
         list.setSorted(true);
         QCOMPARE(list.firstSelectedPosition(), 3);
-        QCOMPARE(list.itemText(list.firstSelectedPosition()), QStringLiteral("c"));
+        QCOMPARE(list.item(list.firstSelectedPosition()).Username, QStringLiteral("c"));
     }
 
     void headerClickRaisesColumnClickOnce()
     {
-        QWidget parent;
-        parent.resize(600, 300);
-        EntryList list(&parent);
+        ListFixture fixture;
+        EntryList &list = fixture.list;
+        fixture.parent.resize(600, 300);
         list.resize(600, 300);
-        list.addColumnHeader(QStringLiteral("Username"), 2000);
-        list.addColumnHeader(QStringLiteral("Password"), 2000);
-        parent.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        fixture.parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fixture.parent));
         QSignalSpy clicks(&list, &EntryList::ColumnClick);
         QHeaderView *header = list.header();
         const int x = header->sectionViewportPosition(1) + header->sectionSize(1) / 2;
@@ -194,13 +191,38 @@ private slots:
         QCOMPARE(clicks.first().first().toInt(), 2);
     }
 
+    void longFieldIsCutShortOnScreenOnly_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("at the limit") << 2000 << QString(2000, u'x');
+        QTest::newRow("one past it") << 2001 << QString(2000, u'x') + QChar(0x2026);
+        QTest::newRow("huge") << 100000 << QString(2000, u'x') + QChar(0x2026);
+    }
+
+    void longFieldIsCutShortOnScreenOnly()
+    {
+        QFETCH(int, length);
+        QFETCH(QString, shown);
+        ListFixture fixture;
+        const QString longText(length, u'x');
+        fixture.add({entry(longText, longText, QStringLiteral("site"))});
+        const QAbstractItemModel &model = *fixture.list.model();
+        QCOMPARE(model.index(0, 0).data().toString(), shown);
+        QCOMPARE(model.index(0, 1).data().toString(), shown);
+        QCOMPARE(model.index(0, 0).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("<p style='white-space:pre-wrap'>") + shown + QStringLiteral("</p>"));
+        QVERIFY(!model.index(0, 1).data(Qt::ToolTipRole).isValid()); // never a password
+        QCOMPARE(fixture.list.item(1), entry(longText, longText, QStringLiteral("site")));
+    }
+
     void positionsOutsideTheListAreRefused()
     {
         ListFixture fixture;
         EntryList &list = fixture.list;
-        list.addItem(entry("a"));
+        fixture.add({entry("a")});
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.item(0));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.removeItem(2));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.item(2));
     }
 };
 

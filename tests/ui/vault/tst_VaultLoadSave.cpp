@@ -1,8 +1,10 @@
 // The vault between data.enc and the list, through whole starts of the
 // program: the bytes on disk, the status line, and what happens when the file
 // cannot be written or read.
+#include "EntryTesting.h"
 #include "FileSizeLimit.h"
 #include "TestEnv.h"
+#include "VaultFiles.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/Form1.h"
 #include "ui/vault/frmPass.h"
@@ -24,6 +26,9 @@
 #include <sys/resource.h>
 #endif
 
+using EntryTesting::enciphered;
+using EntryTesting::shown;
+using VaultFiles::testData;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
@@ -36,22 +41,6 @@ const QByteArray AnnaLine = QByteArray("\xE1\xEE\xEE\xE1\xFC\xFC\xFC\xF3\xE5\xE3
 // bob|||pw|||
 const QByteArray BobLine = QByteArray("\xE2\xEF\xE2\xFC\xFC\xFC\xF0\xF7\xFC\xFC\xFC\r\n");
 
-QByteArray fixture(const char *name)
-{
-    QFile file(QStringLiteral(KEYHOLDER_TEST_DATA "/unlock/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return file.readAll();
-}
-
-QByteArray enciphered(const QByteArray &ascii)
-{
-    QByteArray bytes = ascii;
-    for (char &byte : bytes)
-        byte = char(byte ^ 0x80);
-    return bytes;
-}
-
 // What a user does at the dialog: the password, typed twice in create mode, then Ok.
 void unlockWith(TestEnv &env, const QString &password)
 {
@@ -62,15 +51,6 @@ void unlockWith(TestEnv &env, const QString &password)
         dialog->txtPass2->setText(password);
     dialog->cmdOK->click();
     TestEnv::settle();
-}
-
-QStringList rowsOf(const EntryList &list)
-{
-    QStringList rows;
-    for (int position = 1; position <= list.count(); ++position)
-        rows << list.itemText(position) + " ; " + list.subItem(position, 1) + " ; "
-                        + list.subItem(position, 2);
-    return rows;
 }
 
 // Every path under the folder with its size: proof that nothing was written.
@@ -159,8 +139,8 @@ private slots:
         QTest::addColumn<QByteArray>("vault");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("no entries") << fixture("master_only.enc") << "Loaded 0 entries" << QStringList{};
-        QTest::newRow("one entry") << fixture("one_entry.enc") << "Loaded 1 entries"
+        QTest::newRow("no entries") << testData("unlock/master_only.enc") << "Loaded 0 entries" << QStringList{};
+        QTest::newRow("one entry") << testData("unlock/one_entry.enc") << "Loaded 1 entries"
                                    << QStringList{"anna ; secret ; www.example.com"};
     }
 
@@ -176,7 +156,7 @@ private slots:
         QCOMPARE(main->lstPass->count(), 0); // nothing shows before the password
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(main->statusText(), status);
-        QCOMPARE(rowsOf(*main->lstPass), rows);
+        QCOMPARE(shown(*main->lstPass), rows);
         QVERIFY(main->isVisible());
         QCOMPARE(env.vaultBytes(), vault);
     }
@@ -184,7 +164,7 @@ private slots:
     void emptyFileIsAVaultWithoutPassword()
     {
         TestEnv env;
-        env.writeVault(fixture("zero_bytes.enc"));
+        env.writeVault(testData("unlock/zero_bytes.enc"));
         env.startProgram();
         QVERIFY(env.ctx().windows.Find<frmPass>()->mode() == frmPass::Mode::Create);
         unlockWith(env, QStringLiteral("abcd"));
@@ -194,12 +174,12 @@ private slots:
     void entriesOfAVaultWithoutPasswordAreKept()
     {
         TestEnv env;
-        env.writeVault(fixture("entries_without_master.enc"));
+        env.writeVault(testData("unlock/entries_without_master.enc"));
         Form1 *main = env.startProgram();
         QVERIFY(env.ctx().windows.Find<frmPass>()->mode() == frmPass::Mode::Create);
         unlockWith(env, QStringLiteral("abcd"));
         QCOMPARE(env.vaultBytes(), AbcdLine + AnnaLine + BobLine + "\r\n");
-        QCOMPARE(rowsOf(*main->lstPass),
+        QCOMPARE(shown(*main->lstPass),
                  (QStringList{"anna ; secret ; www.example.com", "bob ; pw ; "}));
         QCOMPARE(main->statusText(), QStringLiteral("Password created successfully"));
     }
@@ -215,7 +195,7 @@ private slots:
         env.writeVault(vault);
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
         QCOMPARE(main->statusText(), QStringLiteral("Loaded 40000 entries"));
-        QCOMPARE(main->lstPass->itemText(Count), QStringLiteral("user40000"));
+        QCOMPARE(main->lstPass->item(Count).Username, QStringLiteral("user40000"));
         QFile::remove(env.vaultPath());
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
         QCOMPARE(env.vaultBytes(), vault);
@@ -224,15 +204,19 @@ private slots:
     void saveWritesEveryRowInDisplayOrder()
     {
         TestEnv env;
-        env.writeVault(fixture("one_entry.enc"));
+        env.writeVault(testData("unlock/one_entry.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
-        main->lstPass->addItem({"bob", "pw", ""});
+        VaultSession &session = env.ctx().session();
+        QVERIFY(session.add({"bob", "pw", ""}));
+        // Written anew by the next save, from the rows shown.
+        QFile::remove(env.vaultPath());
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
         QCOMPARE(env.vaultBytes(), AbcdLine + AnnaLine + BobLine + "\r\n");
-        main->lstPass->removeItem(1);
-        main->lstPass->removeItem(1);
+        QVERIFY(session.remove(0));
+        QVERIFY(session.remove(0));
+        QFile::remove(env.vaultPath());
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
-        QCOMPARE(env.vaultBytes(), fixture("master_only.enc"));
+        QCOMPARE(env.vaultBytes(), testData("unlock/master_only.enc"));
         QVERIFY(env.platform.messages.empty());
     }
 
@@ -258,7 +242,7 @@ private slots:
         QFETCH(QString, status);
         QLocale::setDefault(QLocale(locale));
         TestEnv env;
-        env.writeVault(fixture("master_only.enc"));
+        env.writeVault(testData("unlock/master_only.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
         env.platform.clock = QDateTime(QDate(2026, 12, 8), time);
         QVERIFY(modGlobals::SaveVault(env.ctx(), *main));
@@ -279,14 +263,13 @@ private slots:
     {
         QFETCH(Obstacle, obstacle);
         TestEnv env;
-        env.writeVault(fixture("master_only.enc"));
+        env.writeVault(testData("unlock/master_only.enc"));
         Form1 *main = env.startUnlocked(QStringLiteral("abcd"));
-        main->lstPass->addItem({"anna", "secret", "www.example.com"});
         const QString originalFolder = env.platform.folder;
         {
             const auto blocked = obstruct(env, obstacle);
             const QString path = QDir::toNativeSeparators(env.vaultPath());
-            QVERIFY(!modGlobals::SaveVault(env.ctx(), *main));
+            QVERIFY(!modGlobals::SaveVault(env.ctx(), *main, env.ctx().session().add({"anna", "secret", "www.example.com"})));
             QCOMPARE(env.platform.messages.size(), size_t(1));
             const auto &message = env.platform.messages[0];
             QCOMPARE(message.title, QStringLiteral("Error"));
@@ -300,14 +283,14 @@ private slots:
         if (obstacle == Obstacle::FolderMoved)
             QDir().rename(movedAway(env), originalFolder);
         if (obstacle == Obstacle::FileSizeLimit)
-            QCOMPARE(env.vaultBytes(), fixture("master_only.enc"));
+            QCOMPARE(env.vaultBytes(), testData("unlock/master_only.enc"));
         if (obstacle == Obstacle::VaultIsAFolder)
             QVERIFY(QFileInfo(env.vaultPath()).isDir());
         // No half-written file is left beside the lock and the backup.
         QCOMPARE(snapshot(originalFolder).filter(QRegularExpression(QStringLiteral("data\\.enc\\.(?!bak |lock )"))),
                  QStringList{});
         // The entry is still in the list; once the way is clear the next save writes it.
-        QCOMPARE(rowsOf(*main->lstPass), QStringList{"anna ; secret ; www.example.com"});
+        QCOMPARE(shown(*main->lstPass), QStringList{"anna ; secret ; www.example.com"});
         env.platform.folder = originalFolder;
         if (QFileInfo(env.vaultPath()).isDir())
             QDir(env.vaultPath()).removeRecursively();

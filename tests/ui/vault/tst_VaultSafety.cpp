@@ -49,11 +49,6 @@ void addWhileFolderIsAway(TestEnv &env, const VaultEntry &entry)
     QDir().rename(away, env.folder.path());
 }
 
-void rewriteOutside(TestEnv &env, const QByteArray &bytes)
-{
-    VaultFiles::rewriteOutside(env.vaultPath(), bytes);
-}
-
 void unlock(TestEnv &env)
 {
     env.ctx().windows.Find<frmPass>()->txtPass->setText(MasterPassword);
@@ -143,7 +138,7 @@ private slots:
         QFETCH(MsgResult, answer);
         TestEnv env;
         Form1 *main = startWith(env, {Anna});
-        main->lstPass->setSelected(1, true);
+        selectRow(*main->lstPass, 1);
         main->cmdAdd_Click(0);
         editor(env)->txtUsername->setText("half typed");
 
@@ -168,15 +163,35 @@ private slots:
     {
         TestEnv env;
         Form1 *main = startWith(env, {Anna});
+        // Each report notes whether the outside change had been made by then.
+        bool changedOutside = false;
+        QList<bool> reports;
+        QObject::connect(&env.ctx().session(), &VaultSession::changedOutside, main,
+                         [&] { reports << changedOutside; });
+        addThroughEditor(env, Bob);
         main->cmdAdd_Click(0);
-        rewriteOutside(env, vaultFile({Anna, Carl}));
-        QTest::qWait(300);
-        QCOMPARE(main->lstPass->count(), 1);
+        VaultFiles::rewriteOutside(env.vaultPath(), vaultFile({Anna, Bob, Carl}));
+        changedOutside = true;
+        QTRY_VERIFY(!reports.isEmpty());
+        QVERIFY(!reports.contains(false)); // our own save is no outside change
+        // The window waits while the editor is open.
+        QCOMPARE(shown(*main->lstPass), texts({Anna, Bob}));
 
         editor(env)->cmdDelete_Click();
-        QTRY_COMPARE_WITH_TIMEOUT(main->lstPass->count(), 2, 5000);
-        QCOMPARE(shown(*main->lstPass), texts({Anna, Carl}));
-        QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries changed by another program"));
+        QTRY_COMPARE_WITH_TIMEOUT(main->lstPass->count(), 3, 5000);
+        QCOMPARE(shown(*main->lstPass), texts({Anna, Bob, Carl}));
+        QCOMPARE(main->statusText(), QStringLiteral("Loaded 3 entries changed by another program"));
+    }
+
+    void outsideChangeThatCannotBeReadIsTold()
+    {
+        TestEnv env;
+        Form1 *main = startWith(env, {Anna});
+        QVERIFY(QFile::resize(env.vaultPath(), VaultFile::MaximumSize + 1));
+        const QString told = QStringLiteral("Could not load the entries changed by another program: ");
+        QTRY_VERIFY2(main->statusText().startsWith(told), qPrintable(main->statusText()));
+        QVERIFY2(main->statusText().contains("larger than the 256 MiB"), qPrintable(main->statusText()));
+        QCOMPARE(shown(*main->lstPass), texts({Anna}));
     }
 
     void changeThatCannotJoinTheOutsideOneAsksBeforeOverwriting_data()
@@ -193,7 +208,7 @@ private slots:
         Form1 *main = startWith(env, {Anna});
         const QByteArray outside = vaultFile({Anna}, "new master");
         env.platform.answer({answer});
-        rewriteOutside(env, outside);
+        VaultFiles::rewriteOutside(env.vaultPath(), outside);
         addThroughEditor(env, Carl);
 
         QCOMPARE(env.platform.messages.size(), size_t(1));
@@ -213,10 +228,10 @@ private slots:
     {
         TestEnv env;
         Form1 *main = startWith(env, {Anna, Bob, Carl});
-        main->lstPass->setSelected(2, true);
+        selectRow(*main->lstPass, 2);
         main->cmdEdit_Click();
         const QByteArray outside = vaultFile({Anna, BobThere, Carl, Dave});
-        rewriteOutside(env, outside);
+        VaultFiles::rewriteOutside(env.vaultPath(), outside);
         QStringList shownWhileAsked;
         env.platform.onMessageBox = [&](const platform::MessageBoxRequest &) { shownWhileAsked = shown(*main->lstPass); };
 
@@ -282,7 +297,7 @@ private slots:
         QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries, read-only. Its lock file \"%1\" cannot be created: %2")
                          .arg(QDir::toNativeSeparators(env.vaultPath() + ".lock"), qt_error_string(EFBIG)));
 
-        main->lstPass->setSelected(1, true);
+        selectRow(*main->lstPass, 1);
         main->cmdCopy_Click(1);
         QCOMPARE(env.platform.clipboard, Anna.Password);
         main->cmdAdd_Click(0);
