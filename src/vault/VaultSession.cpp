@@ -174,10 +174,8 @@ Result<VaultSession::UnlockOutcome> VaultSession::finishUnlock(const QString &pa
     m_encrypted = unlocking.key.has_value();
     m_key = std::move(unlocking.key);
     m_masterPassword = password;
-    const int count = static_cast<int>(unlocking.contents.Rows.size());
     m_entries.appendRows(std::move(unlocking.contents.Rows));
     remember(unlocking.fingerprint);
-    emit unlocked(count);
     return UnlockOutcome::Unlocked;
 }
 
@@ -202,7 +200,6 @@ Result<void> VaultSession::createMasterPassword(const QString &password)
     m_entries.appendRows(VaultFormat::parse(bytes).Rows);
     remember(VaultFingerprint::of(m_path, bytes));
     Wipe::bytes(bytes);
-    emit masterPasswordCreated();
     return {};
 }
 

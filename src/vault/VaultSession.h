@@ -118,10 +118,6 @@ public:
     Result<ReloadOutcome> reloadIfChangedOutside();
 
 signals:
-    // The entries of a vault whose master password was just accepted are in the list.
-    void unlocked(int entryCount);
-    // The first master password was just written.
-    void masterPasswordCreated();
     // The file on disk no longer is what this session last read or wrote.
     void changedOutside();
 
