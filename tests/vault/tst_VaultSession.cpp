@@ -504,7 +504,8 @@ private slots:
         // A save of our own is no outside change: the one report after it is
         // the outside change that follows, reloaded as the window does.
         std::vector<Reload> reports;
-        connect(&vault.session, &VaultSession::changedOutside, &vault.session,
+        const QObject listener;
+        connect(&vault.session, &VaultSession::changedOutside, &listener,
                 [&] { reports.push_back(vault.session.reloadIfChangedOutside().value()); });
         QVERIFY(vault.session.add(Bob));
         QCoreApplication::processEvents(); // what the file system tells of our save

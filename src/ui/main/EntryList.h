@@ -2,9 +2,9 @@
 
 #include "vault/EntryListModel.h"
 
-class ShownEntries;
-
 #include <QTreeView>
+
+class ShownEntries;
 
 // The entry list control of the main window (lstPass): a report view of three
 // columns. Positions are 1-based and follow the displayed order.

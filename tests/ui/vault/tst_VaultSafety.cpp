@@ -166,7 +166,8 @@ private slots:
         // Each report notes whether the outside change had been made by then.
         bool changedOutside = false;
         QList<bool> reports;
-        QObject::connect(&env.ctx().session(), &VaultSession::changedOutside, main,
+        const QObject listener;
+        QObject::connect(&env.ctx().session(), &VaultSession::changedOutside, &listener,
                          [&] { reports << changedOutside; });
         addThroughEditor(env, Bob);
         main->cmdAdd_Click(0);
