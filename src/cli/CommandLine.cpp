@@ -18,7 +18,7 @@ struct CommandInfo
 const QHash<QString, CommandInfo> &commands()
 {
     static const QHash<QString, CommandInfo> table{
-        {u"list"_s, {Command::List, 0, {u"--show-passwords"_s}}},
+        {u"list"_s, {Command::List, 0, {u"--show-passwords"_s, u"--find"_s}}},
         {u"show"_s, {Command::Show, 1, {}}},
         {u"add"_s, {Command::Add, 2, {}}},
         {u"edit"_s, {Command::Edit, 1, {u"--username"_s, u"--location"_s, u"--password"_s}}},
@@ -36,7 +36,7 @@ const QHash<QString, CommandInfo> &commands()
 bool takesValue(const QString &option)
 {
     return option == u"--vault" || option == u"--format" || option == u"--username"
-            || option == u"--location";
+            || option == u"--location" || option == u"--find";
 }
 
 class Parser
@@ -147,6 +147,8 @@ private:
             break;
         }
         inv.showPasswords = m_options.contains(u"--show-passwords"_s);
+        if (m_options.contains(u"--find"_s))
+            inv.find = m_options.value(u"--find"_s);
         if (m_options.contains(u"--username"_s))
             inv.newUsername = m_options.value(u"--username"_s);
         if (m_options.contains(u"--location"_s))
@@ -193,8 +195,12 @@ QString usage()
        keyholder-cli --help | --version
 
 Commands:
-  list [--show-passwords]      one line per entry: username TAB location
-                               (username TAB password TAB location with --show-passwords)
+  list [--show-passwords] [--find TEXT]
+                               one line per entry: username TAB location
+                               (username TAB password TAB location with --show-passwords);
+                               --find shows only the entries whose username or location
+                               holds every word of TEXT, case ignored, each line starting
+                               with the entry's number N and a TAB
   show N                       entry N, numbered as list counts from 1
   add USERNAME LOCATION        a new entry; its password is asked for
   edit N [--username TEXT] [--location TEXT] [--password]

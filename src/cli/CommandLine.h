@@ -23,6 +23,7 @@ struct Invocation
     std::optional<QString> newUsername, newLocation; // edit
     bool newPassword = false; // edit
     bool showPasswords = false; // list
+    std::optional<QString> find; // list: the words an entry shown must hold
     QString file; // export (empty: standard output), import
     bool force = false; // export: an existing file is replaced
     VaultCsv::Format importFormat = VaultCsv::Format::Auto;

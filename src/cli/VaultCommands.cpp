@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "vault/EncryptedFormat.h"
+#include "vault/EntryFind.h"
 #include "vault/Rules.h"
 #include "vault/VaultCsv.h"
 #include "vault/VaultFile.h"
@@ -244,9 +245,19 @@ Result<int> VaultCommands::entryRow(const VaultSession &session) const
     return m_invocation.entryNumber - 1;
 }
 
+// Entries found keep their number in the whole vault, which show, edit and remove take.
 Result<void> VaultCommands::list(const VaultSession &session)
 {
+    const std::optional<EntryFind> find =
+            m_invocation.find ? std::optional<EntryFind>(std::in_place, *m_invocation.find) : std::nullopt;
+    int number = 0;
     for (const EntryRow &row : session.entries().rows()) {
+        ++number;
+        if (find) {
+            if (!find->matches(row))
+                continue;
+            m_console.out(QString::number(number) + u'\t');
+        }
         m_console.outEscaped(row.username());
         if (m_invocation.showPasswords) {
             m_console.out(u"\t");

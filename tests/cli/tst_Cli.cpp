@@ -23,6 +23,7 @@
 
 using namespace Qt::StringLiterals;
 using VaultFiles::contentsOf;
+using VaultFiles::encryptedVaultOf;
 using VaultFiles::vaultOf;
 using VaultFiles::writeFile;
 
@@ -67,6 +68,8 @@ private slots:
     void noNewVaultOverABackup();
     void lockLeftElsewhereIsTakenOverOnlyWhenAsked();
     void secondNameOfALockedVaultIsRefused();
+    void listFindShowsTheEntriesHoldingEveryWord_data();
+    void listFindShowsTheEntriesHoldingEveryWord();
 
     void exportNeverLandsOnAFileUnasked_data();
     void exportNeverLandsOnAFileUnasked();
@@ -415,6 +418,34 @@ void tst_Cli::secondNameOfALockedVaultIsRefused()
     QVERIFY(!QFile::exists(alias + u".bak"_s));
 }
 
+void tst_Cli::listFindShowsTheEntriesHoldingEveryWord_data()
+{
+    QTest::addColumn<bool>("encrypted");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("out");
+    const QString anna = u"1\tanna\thttps://mail.example.com\n"_s, ben = u"2\tben\tRouter, upstairs\n"_s;
+    QTest::newRow("words in both fields, any case") << false << u"MAIL Anna"_s << anna;
+    QTest::newRow("the second entry keeps its number") << false << u"upstairs"_s << ben;
+    QTest::newRow("spaces around and between") << false << u"  ben   up "_s << ben;
+    QTest::newRow("one word missing") << false << u"anna router"_s << u""_s;
+    QTest::newRow("passwords are not searched") << false << u"s3cret"_s << u""_s;
+    QTest::newRow("nothing but spaces") << false << u"  "_s << anna + ben;
+    QTest::newRow("encrypted, words in both fields") << true << u"MAIL Anna"_s << anna;
+    QTest::newRow("encrypted, passwords are not searched") << true << u"s3cret"_s << u""_s;
+}
+
+void tst_Cli::listFindShowsTheEntriesHoldingEveryWord()
+{
+    QFETCH(bool, encrypted);
+    QFETCH(QString, find);
+    QFETCH(QString, out);
+    if (encrypted)
+        writeFile(m_vault, encryptedVaultOf(Entries, Master));
+
+    const Run run = cli({u"--password-stdin"_s, u"list"_s, u"--find"_s, find}, "master\n");
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, out);
+}
 
 namespace {
 

@@ -3,9 +3,11 @@
 // Files on disk as the tests set them up and read them back: the vault, its
 // backup, links, another program's writes, and the program's other files.
 
+#include "vault/EncryptedFormat.h"
 #include "vault/EntryRow.h"
 #include "vault/VaultEntry.h"
 #include "vault/VaultFormat.h"
+#include "vault/VaultKey.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -57,6 +59,17 @@ inline std::vector<VaultEntry> entriesOf(const std::vector<EntryRow> &rows)
 inline QByteArray vaultOf(const std::vector<VaultEntry> &entries, const QString &master = QStringLiteral("abcd"))
 {
     return VaultFormat::serialize(master, rowsOf(entries));
+}
+
+// The same vault encrypted, with a key quick to derive: the tests are about
+// the file, not the key's strength.
+inline QByteArray encryptedVaultOf(const std::vector<VaultEntry> &entries,
+                                   const QString &master = QStringLiteral("abcd"))
+{
+    Result<VaultKey> key = VaultKey::createNew(master, {1, EncryptedFormat::MinMemLimit});
+    if (!key)
+        qFatal("cannot make a vault key: %s", qPrintable(key.message()));
+    return EncryptedFormat::seal(vaultOf(entries, master), key.value());
 }
 
 // The vault as another program leaves it: other bytes, another time.
