@@ -59,12 +59,17 @@ int EntryListModel::sortedInsertRow(const EntryRow &row) const
 
 int EntryListModel::add(const VaultEntry &entry)
 {
+    return insert(rowCount(), entry);
+}
+
+int EntryListModel::insert(int row, const VaultEntry &entry)
+{
     EntryRow newRow(entry);
-    const int row = m_sorted ? sortedInsertRow(newRow) : rowCount();
-    beginInsertRows({}, row, row);
-    m_rows.insert(m_rows.begin() + row, std::move(newRow));
+    const int at = m_sorted ? sortedInsertRow(newRow) : std::clamp(row, 0, rowCount());
+    beginInsertRows({}, at, at);
+    m_rows.insert(m_rows.begin() + at, std::move(newRow));
     endInsertRows();
-    return row;
+    return at;
 }
 
 void EntryListModel::appendRows(std::vector<EntryRow> rows)

@@ -32,6 +32,8 @@ public:
     VaultEntry entry(int row) const { return this->row(row).entry(); }
     // Adds at the end, or at its place in the order once the list is sorted. Returns the row.
     int add(const VaultEntry &entry);
+    // As add, but at row (kept within the list) while the list is not sorted.
+    int insert(int row, const VaultEntry &entry);
     // At the end; a sorted list then puts them in their places.
     void appendRows(std::vector<EntryRow> rows);
     // All rows at once, in the list's order when it is sorted.

@@ -44,9 +44,9 @@ Rows::iterator findEntry(Rows &rows, const std::optional<VaultEntry> &entry)
 
 } // namespace
 
-void PendingChanges::added(const VaultEntry &entry)
+void PendingChanges::added(const VaultEntry &entry, std::optional<VaultEntry> next)
 {
-    m_changes.push_back({Change::Add, std::nullopt, entry});
+    m_changes.push_back({Change::Add, std::nullopt, entry, false, {}, std::move(next)});
 }
 
 void PendingChanges::addedRows(std::vector<EntryRow> rows)
@@ -100,7 +100,8 @@ PendingChanges::Merge PendingChanges::mergeInto(Rows fileRows, const Rows &shown
     for (auto it = m_changes.begin(); it != m_changes.end();) {
         Change &change = *it;
         if (change.kind == Change::Add) {
-            merged.emplace_back(change.after);
+            // In front of the entry it was put before, when the file still holds that one.
+            merged.emplace(findEntry(merged, change.next), change.after);
             ++it;
             continue;
         }

@@ -29,7 +29,8 @@ public:
         std::vector<Dispute> disputes;
     };
 
-    void added(const VaultEntry &entry);
+    // next is the entry it was put in front of; none: at the end.
+    void added(const VaultEntry &entry, std::optional<VaultEntry> next = std::nullopt);
     // Many at once, as an import adds them; the rows share their text with the list's.
     void addedRows(std::vector<EntryRow> rows);
     void edited(const VaultEntry &before, const VaultEntry &after);
@@ -56,6 +57,7 @@ private:
         VaultEntry after;
         bool disputed = false;
         std::vector<EntryRow> rows = {}; // AddRows only
+        std::optional<VaultEntry> next = std::nullopt; // Add only: the entry it went in front of
     };
 
     Change *changeThatMade(const VaultEntry &entry);

@@ -205,10 +205,19 @@ Result<void> VaultSession::createMasterPassword(const QString &password)
 
 Result<VaultSession::SaveStatus> VaultSession::add(const VaultEntry &entry)
 {
+    return insert(m_entries.rowCount(), entry);
+}
+
+Result<VaultSession::SaveStatus> VaultSession::insert(int row, const VaultEntry &entry)
+{
     if (Result<void> writable = checkWritable(); !writable)
         return writable.error();
-    m_entries.add(entry);
-    m_pending.added(entry);
+    const int at = m_entries.insert(row, entry);
+    // A merge puts it back in front of the same entry.
+    std::optional<VaultEntry> next;
+    if (at + 1 < m_entries.rowCount())
+        next = m_entries.entry(at + 1);
+    m_pending.added(entry, std::move(next));
     return save();
 }
 

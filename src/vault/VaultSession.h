@@ -93,6 +93,9 @@ public:
 
     // The changes, made in the list and saved at once. Rows are 0-based.
     Result<SaveStatus> add(const VaultEntry &entry);
+    // At row (kept within the list), or at its place while the list is sorted:
+    // a deleted entry put back where it was.
+    Result<SaveStatus> insert(int row, const VaultEntry &entry);
     // Many entries with one save: all of them are written, or none.
     Result<SaveStatus> addAll(std::vector<EntryRow> rows);
     Result<SaveStatus> replace(int row, const VaultEntry &entry);

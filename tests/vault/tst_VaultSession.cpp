@@ -695,6 +695,36 @@ private slots:
         QCOMPARE(contentsOf(m_path), damaged);
     }
 
+    void insertPutsTheEntryAtItsRow_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("sorted");
+        QTest::addColumn<Entries>("outside"); // empty: the file as it was read
+        QTest::addColumn<Entries>("saved");
+        QTest::newRow("first") << 0 << false << Entries{} << Entries{Carl, Anna, Bob};
+        QTest::newRow("between") << 1 << false << Entries{} << Entries{Anna, Carl, Bob};
+        QTest::newRow("past the end") << 7 << false << Entries{} << Entries{Anna, Bob, Carl};
+        QTest::newRow("sorted list") << 0 << true << Entries{} << Entries{Anna, Bob, Carl};
+        QTest::newRow("file changed outside") << 1 << false << Entries{Dora, Anna, Bob}
+                                              << Entries{Dora, Anna, Carl, Bob};
+    }
+
+    void insertPutsTheEntryAtItsRow()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, sorted);
+        QFETCH(Entries, outside);
+        QFETCH(Entries, saved);
+        writeFile(m_path, vaultOf({Anna, Bob}));
+        OpenVault vault(m_path);
+        vault.session.entries().setSortSettings(sorted, 0, EntryListModel::Ascending);
+        if (!outside.empty())
+            rewriteOutside(m_path, vaultOf(outside));
+
+        QCOMPARE(vault.session.insert(row, Carl).value(), SaveStatus::Saved);
+        QCOMPARE(contentsOf(m_path), vaultOf(saved));
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
