@@ -166,11 +166,11 @@ Result<void> VaultCommands::lock(VaultSession &session)
             return session.takeOverLock();
         return Error{u"The vault \"%1\" is locked by %2. If that program is no longer using it, "
                      "--take-over before the command takes the lock over; list, show and export "
-                     "still work"_s.arg(path, session.lock().owner().describe())};
+                     "still work"_s.arg(path, session.fileLock().owner().describe())};
     case VaultLock::Status::Unavailable:
         break;
     }
-    return Error{u"The vault \"%1\" cannot be changed: %2"_s.arg(path, session.lock().reason())};
+    return Error{u"The vault \"%1\" cannot be changed: %2"_s.arg(path, session.fileLock().reason())};
 }
 
 // The file is made only once the password is known, so a failed create leaves nothing behind.

@@ -166,3 +166,17 @@ void PendingChanges::resolve(Resolution resolution)
         ++it;
     }
 }
+
+Rows PendingChanges::shownToMergeWith(const Rows &shown) const
+{
+    Rows kept;
+    for (const EntryRow &row : shown) {
+        const bool related = std::any_of(m_changes.begin(), m_changes.end(), [&](const Change &change) {
+            return change.before
+                    && (row.username() == change.before->Username || row.location() == change.before->Location);
+        });
+        if (related)
+            kept.push_back(row);
+    }
+    return kept;
+}

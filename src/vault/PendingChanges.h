@@ -47,6 +47,9 @@ public:
     Merge mergeInto(std::vector<EntryRow> fileRows, const std::vector<EntryRow> &shown);
     // Settles every dispute; the next merge then applies them.
     void resolve(Resolution resolution);
+    // What a merge needs of shown while the list is away (a locked vault): the
+    // rows that share a username or location with an entry changed here.
+    std::vector<EntryRow> shownToMergeWith(const std::vector<EntryRow> &shown) const;
 
 private:
     struct Change

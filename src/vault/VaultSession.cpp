@@ -1,6 +1,7 @@
 #include "VaultSession.h"
 
 #include "EncryptedFormat.h"
+#include "PasswordDigest.h"
 #include "VaultBackup.h"
 #include "VaultFile.h"
 #include "Wipe.h"
@@ -24,6 +25,15 @@ Result<VaultFormat::Contents> parseWithin(QByteArrayView bytes)
     }
 }
 
+// Compared by digest, so no copy of the master line outlives the check.
+bool masterLineIs(QByteArrayView fileBytes, const QString &password)
+{
+    QString master = VaultFormat::readMasterPassword(fileBytes);
+    const bool same = PasswordDigest(master).matches(PasswordDigest(password));
+    Wipe::text(master);
+    return same;
+}
+
 } // namespace
 
 VaultSession::VaultSession(const QString &vaultPath, QObject *parent)
@@ -41,12 +51,22 @@ void VaultSession::openReadOnly(const QString &reason)
     m_readOnlyReason = reason;
 }
 
-Result<void> VaultSession::checkWritable() const
+Result<void> VaultSession::checkNotReadOnly() const
 {
     if (!isReadOnly())
         return {};
     return Error{u"The vault is open read-only, so nothing can be added, changed or deleted. "_s
                  + m_readOnlyReason};
+}
+
+// A save while locked would write an empty vault.
+Result<void> VaultSession::checkWritable() const
+{
+    if (Result<void> notReadOnly = checkNotReadOnly(); !notReadOnly)
+        return notReadOnly;
+    if (isLocked())
+        return Error{u"The vault is locked, so nothing can be added, changed or deleted until it is unlocked."_s};
+    return {};
 }
 
 Result<void> VaultSession::checkNothingToRestore() const
@@ -106,7 +126,9 @@ Result<void> VaultSession::open()
             return header.error();
         return {};
     }
-    m_storedPassword = VaultFormat::readMasterPassword(bytes.value());
+    QString master = VaultFormat::readMasterPassword(bytes.value());
+    m_hasMasterPassword = !master.isEmpty();
+    Wipe::text(master);
     Wipe::bytes(bytes.value());
     return {};
 }
@@ -124,15 +146,18 @@ Result<VaultSession::Unlocking> VaultSession::prepareUnlock(const QString &passw
 Result<VaultSession::Unlocking> VaultSession::unlockingWith(const QString &password) const
 {
     Unlocking unlocking;
-    if (!m_encrypted && password != m_storedPassword) {
-        unlocking.wrongPassword = true;
-        return unlocking;
-    }
     Result<QByteArray> bytes = VaultFile::read(m_path);
     if (!bytes)
         return bytes.error();
+    const bool encrypted = EncryptedFormat::isEncrypted(bytes.value());
+    // A scrambled file's master line tells a wrong password before the whole file is parsed.
+    if (!encrypted && !masterLineIs(bytes.value(), password)) {
+        Wipe::bytes(bytes.value());
+        unlocking.wrongPassword = true;
+        return unlocking;
+    }
     QByteArray plain = bytes.value();
-    if (EncryptedFormat::isEncrypted(bytes.value())) {
+    if (encrypted) {
         Result<VaultKey> key = VaultKey::forFile(bytes.value(), password);
         if (!key)
             return key.error();
@@ -166,15 +191,21 @@ Result<VaultSession::UnlockOutcome> VaultSession::finishUnlock(const QString &pa
     Unlocking &unlocking = prepared.value();
     if (unlocking.wrongPassword)
         return UnlockOutcome::WrongPassword;
-    // The file may have changed since its master line was read: it is the file that counts.
-    if (unlocking.contents.MasterPassword != password) {
-        m_storedPassword = unlocking.contents.MasterPassword;
+    // Inside an encrypted file too, the master line is what counts.
+    if (unlocking.contents.MasterPassword != password)
         return UnlockOutcome::WrongPassword;
-    }
     m_encrypted = unlocking.key.has_value();
+    m_hasMasterPassword = true;
     m_key = std::move(unlocking.key);
-    m_masterPassword = password;
-    m_entries.appendRows(std::move(unlocking.contents.Rows));
+    m_masterPassword = Wipe::wipeableCopy(password);
+    std::vector<EntryRow> rows = std::move(unlocking.contents.Rows);
+    // Changes that could not be saved before a lock go on top of the file as it is now.
+    if (!m_pending.isEmpty()) {
+        PendingChanges::Merge merge = m_pending.mergeInto(std::move(rows), std::exchange(m_shownAtLock, {}));
+        rows = std::move(merge.entries);
+        m_disputes = std::move(merge.disputes);
+    }
+    m_entries.appendRows(std::move(rows));
     remember(unlocking.fingerprint);
     return UnlockOutcome::Unlocked;
 }
@@ -186,7 +217,7 @@ Result<VaultSession::UnlockOutcome> VaultSession::unlock(const QString &password
 
 Result<void> VaultSession::createMasterPassword(const QString &password)
 {
-    if (Result<void> writable = checkWritable(); !writable)
+    if (Result<void> writable = checkNotReadOnly(); !writable)
         return writable;
     Result<QByteArray> existing = VaultFile::read(m_path);
     if (!existing)
@@ -196,11 +227,25 @@ Result<void> VaultSession::createMasterPassword(const QString &password)
     QByteArray bytes = VaultFormat::withFirstMasterPassword(existing.value(), password);
     if (Result<void> written = VaultFile::write(m_path, bytes); !written)
         return written;
-    m_storedPassword = m_masterPassword = password;
+    m_hasMasterPassword = true;
+    m_masterPassword = Wipe::wipeableCopy(password);
     m_entries.appendRows(VaultFormat::parse(bytes).Rows);
     remember(VaultFingerprint::of(m_path, bytes));
     Wipe::bytes(bytes);
     return {};
+}
+
+void VaultSession::lock()
+{
+    if (isLocked())
+        return;
+    if (!m_pending.isEmpty())
+        m_shownAtLock = m_pending.shownToMergeWith(m_entries.rows());
+    m_entries.resetRows({});
+    m_disputes.clear();
+    m_conflictReason.clear();
+    Wipe::text(m_masterPassword);
+    m_key.reset();
 }
 
 Result<VaultSession::SaveStatus> VaultSession::add(const VaultEntry &entry)
@@ -333,7 +378,7 @@ bool VaultSession::changedOnDisk() const
 
 Result<VaultSession::ReloadOutcome> VaultSession::reloadIfChangedOutside()
 {
-    if (m_masterPassword.isEmpty() || hasUnsavedChanges() || !changedOnDisk())
+    if (isLocked() || hasUnsavedChanges() || !changedOnDisk())
         return ReloadOutcome::Unchanged;
     VaultFingerprint seen;
     Result<VaultFormat::Contents> disk = readContents(&seen);
@@ -399,7 +444,7 @@ void VaultSession::watchFile()
 // are not read back. A change that keeps both is caught before the next save.
 void VaultSession::onFileEvent()
 {
-    if (m_masterPassword.isEmpty())
+    if (isLocked())
         return;
     watchFile();
     if (QFileInfo(m_path).isFile() && !m_fingerprint.sizeAndTimeMatchFileAt(m_path))

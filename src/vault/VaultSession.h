@@ -59,7 +59,7 @@ public:
 
     // Held until the session ends, so one vault is open in one program at a time.
     VaultLock::Status acquireLock() { return m_lock.acquire(); }
-    const VaultLock &lock() const { return m_lock; }
+    const VaultLock &fileLock() const { return m_lock; }
     Result<void> takeOverLock() { return m_lock.takeOver(); }
     void releaseLock() { m_lock.release(); }
     bool holdsLock() const { return m_lock.isHeld(); }
@@ -74,7 +74,7 @@ public:
     Result<void> checkNothingToRestore() const;
     // Makes sure the file exists (an empty vault is created) and reads its master line.
     Result<void> open();
-    bool needsNewMasterPassword() const { return !m_encrypted && m_storedPassword.isEmpty(); }
+    bool needsNewMasterPassword() const { return !m_encrypted && !m_hasMasterPassword; }
     bool isEncrypted() const { return m_encrypted; }
 
     // Reads the file and opens it with the password; touches nothing of the session.
@@ -85,8 +85,15 @@ public:
     Result<UnlockOutcome> unlock(const QString &password);
     // First use: writes the new master password, keeping entry lines already there.
     Result<void> createMasterPassword(const QString &password);
-    // Empty until a password is accepted; written as the master line by every save.
+    // Empty until a password is accepted, and while locked; written as the master line by every save.
     const QString &MasterPassword() const { return m_masterPassword; }
+
+    // The entries, the master password and the key leave memory until the next
+    // unlock, which reads the file again; the vault's lock stays held. Changes not
+    // saved yet are kept, put on top of the file then, and still wait for a save.
+    void lock();
+    // Not unlocked: before the first unlock, and from lock() until the next.
+    bool isLocked() const { return m_masterPassword.isEmpty(); }
 
     EntryListModel &entries() { return m_entries; }
     const EntryListModel &entries() const { return m_entries; }
@@ -125,6 +132,8 @@ signals:
     void changedOutside();
 
 private:
+    Result<void> checkNotReadOnly() const;
+    // Not read-only, and unlocked.
     Result<void> checkWritable() const;
     Result<Unlocking> unlockingWith(const QString &password) const;
     // The bytes of the scrambled format, whichever format the file has.
@@ -144,12 +153,14 @@ private:
     QString m_path;
     VaultLock m_lock;
     QString m_readOnlyReason;
-    QString m_storedPassword;
+    bool m_hasMasterPassword = false;
     bool m_encrypted = false;
     std::optional<VaultKey> m_key;
     QString m_masterPassword;
     EntryListModel m_entries;
     PendingChanges m_pending;
+    // While locked with changes not saved: what the merge at the next unlock needs of the list.
+    std::vector<EntryRow> m_shownAtLock;
     std::vector<Dispute> m_disputes;
     QString m_conflictReason;
     VaultFingerprint m_fingerprint;

@@ -11,6 +11,18 @@ void bytes(QByteArray &buffer)
     buffer.clear();
 }
 
+void text(QString &text)
+{
+    if (!text.isEmpty() && text.isDetached())
+        sodium_memzero(text.data(), size_t(text.size()) * sizeof(QChar));
+    text.clear();
+}
+
+QString wipeableCopy(QStringView text)
+{
+    return text.toString();
+}
+
 void bytes(char *data, qsizetype size)
 {
     if (size > 0)

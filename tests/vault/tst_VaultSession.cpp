@@ -29,6 +29,7 @@ using SaveStatus = VaultSession::SaveStatus;
 using Unlock = VaultSession::UnlockOutcome;
 using Reload = VaultSession::ReloadOutcome;
 using VaultFiles::contentsOf;
+using VaultFiles::encryptedVaultOf;
 using VaultFiles::entriesOf;
 using VaultFiles::rewriteOutside;
 using VaultFiles::vaultOf;
@@ -84,7 +85,7 @@ private slots:
         QCOMPARE(first.acquireLock(), VaultLock::Status::Taken);
         VaultSession second(m_path);
         QCOMPARE(second.acquireLock(), VaultLock::Status::HeldByRunningProgram);
-        QCOMPARE(second.lock().owner().pid, QCoreApplication::applicationPid());
+        QCOMPARE(second.fileLock().owner().pid, QCoreApplication::applicationPid());
         first.releaseLock();
         QCOMPARE(second.acquireLock(), VaultLock::Status::Taken);
     }
@@ -100,7 +101,7 @@ private slots:
         // Left in place until the user, who hears who left it, takes it over.
         VaultSession session(m_path);
         QCOMPARE(session.acquireLock(), VaultLock::Status::HeldElsewhere);
-        QCOMPARE(session.lock().owner().pid, crashedPid);
+        QCOMPARE(session.fileLock().owner().pid, crashedPid);
         QVERIFY(!session.holdsLock());
         QVERIFY(QFile::exists(m_path + u".lock"_s));
         QVERIFY(session.takeOverLock());
@@ -310,7 +311,7 @@ private slots:
         const QByteArray theirLock = contentsOf(m_path + u".lock"_s);
         VaultSession session(m_path);
         QCOMPARE(session.acquireLock(), VaultLock::Status::HeldElsewhere);
-        const QString owner = session.lock().owner().describe();
+        const QString owner = session.fileLock().owner().describe();
         QVERIFY2(owner.contains(u"4242"_s) && owner.contains(u"\"far-away-pc\""_s), qPrintable(owner));
         QCOMPARE(contentsOf(m_path + u".lock"_s), theirLock);
 
@@ -356,12 +357,12 @@ private slots:
             status = session.acquireLock();
         }
         QCOMPARE(status, VaultLock::Status::Unavailable);
-        QVERIFY2(session.lock().reason().contains(reason), qPrintable(session.lock().reason()));
+        QVERIFY2(session.fileLock().reason().contains(reason), qPrintable(session.fileLock().reason()));
         QVERIFY(!QFile::exists(path + u".lock"_s));
         if (missingFolder)
             return;
 
-        session.openReadOnly(session.lock().reason());
+        session.openReadOnly(session.fileLock().reason());
         QVERIFY(session.open());
         QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
         QCOMPARE(entriesOf(session.entries().rows()), Entries{Anna});
@@ -693,6 +694,81 @@ private slots:
         QVERIFY2(unlocked.message().contains(QDir::toNativeSeparators(VaultFile::backupPathOf(m_path))),
                  qPrintable(unlocked.message()));
         QCOMPARE(contentsOf(m_path), damaged);
+    }
+
+    void lockForgetsTheEntriesUntilTheFileIsReadAgain_data()
+    {
+        QTest::addColumn<bool>("encrypted");
+        QTest::newRow("scrambled") << false;
+        QTest::newRow("encrypted") << true;
+    }
+
+    void lockForgetsTheEntriesUntilTheFileIsReadAgain()
+    {
+        QFETCH(bool, encrypted);
+        const auto vaultFile = encrypted ? encryptedVaultOf : vaultOf;
+        writeFile(m_path, vaultFile({Anna, Bob}, Master));
+        OpenVault vault(m_path);
+        VaultSession &session = vault.session;
+        session.lock();
+        QVERIFY(session.isLocked());
+        QCOMPARE(session.entries().rowCount(), 0);
+        QCOMPARE(session.entries().rows().capacity(), size_t(0));
+        QCOMPARE(session.MasterPassword(), QString());
+        QVERIFY(session.holdsLock());
+        QVERIFY(!session.add(Carl));
+
+        rewriteOutside(m_path, vaultFile({Anna, Carl}, Master));
+        QCOMPARE(session.unlock(u"not it"_s).value(), Unlock::WrongPassword);
+        QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
+        QCOMPARE(entriesOf(session.entries().rows()), (Entries{Anna, Carl}));
+    }
+
+    void unsavedChangeSurvivesALock_data() { changesFromOutsideAreKeptUnderTheUsersChange_data(); }
+
+    void unsavedChangeSurvivesALock()
+    {
+        QFETCH(QString, change);
+        QFETCH(Entries, expected);
+        writeFile(m_path, vaultOf({Anna, Bob}));
+        OpenVault vault(m_path);
+        VaultSession &session = vault.session;
+        {
+            const FileSizeLimit full(16);
+            QVERIFY(!(change == u"add"_s ? session.add(Dora)
+                      : change == u"edit"_s ? session.replace(1, Dora)
+                                            : session.remove(0)));
+        }
+        session.lock();
+        rewriteOutside(m_path, vaultOf({Anna, Bob, Carl}));
+
+        QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
+        QCOMPARE(entriesOf(session.entries().rows()), expected);
+        QVERIFY(session.hasUnsavedChanges());
+        QCOMPARE(contentsOf(m_path), vaultOf({Anna, Bob, Carl}));
+        QCOMPARE(session.save().value(), SaveStatus::Saved);
+        QCOMPARE(contentsOf(m_path), vaultOf(expected));
+    }
+
+    // Bob's namesake was shown before the lock, so it is not taken for Bob changed there.
+    void unsavedEditOfAnEntryDeletedWhileLockedIsAskedAbout()
+    {
+        const VaultEntry namesake{u"bob"_s, u"other"_s, u"b.example"_s};
+        writeFile(m_path, vaultOf({Anna, Bob, namesake}));
+        OpenVault vault(m_path);
+        VaultSession &session = vault.session;
+        {
+            const FileSizeLimit full(16);
+            QVERIFY(!session.replace(1, Bobby));
+        }
+        session.lock();
+        rewriteOutside(m_path, vaultOf({Anna, namesake}));
+
+        QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
+        QCOMPARE(session.disputes().size(), size_t(1));
+        QCOMPARE(session.disputes()[0].theirs, std::nullopt);
+        QCOMPARE(session.resolveDisputes(VaultSession::Resolution::KeepMine).value(), SaveStatus::Saved);
+        QCOMPARE(contentsOf(m_path), vaultOf({Anna, namesake, Bobby}));
     }
 
     void insertPutsTheEntryAtItsRow_data()

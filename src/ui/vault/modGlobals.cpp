@@ -170,7 +170,7 @@ bool openDespiteLock(AppContext &ctx)
     const MsgResult answer = ctx.MsgBox(
             u"The vault \"%1\" is locked by %2.\n\nIf %3 is no longer using it there, open it anyway. "
             "Otherwise open it read-only: its entries can be read and copied, but not changed."_s.arg(
-                    native(session.path()), session.lock().owner().describe(), ctx.appTitle()),
+                    native(session.path()), session.fileLock().owner().describe(), ctx.appTitle()),
             MsgButtons::OpenReadOnlyOpenAnywayCancel, u"Vault Locked"_s, MsgIcon::Warning);
     switch (answer) {
     case MsgResult::OpenAnyway:
@@ -180,7 +180,7 @@ bool openDespiteLock(AppContext &ctx)
         }
         return true;
     case MsgResult::OpenReadOnly:
-        session.openReadOnly(u"It is locked by %1."_s.arg(session.lock().owner().describe()));
+        session.openReadOnly(u"It is locked by %1."_s.arg(session.fileLock().owner().describe()));
         return true;
     default:
         ctx.windows.EndProgram();
@@ -204,7 +204,7 @@ bool takeLock(AppContext &ctx)
     case VaultLock::Status::HeldElsewhere:
         return openDespiteLock(ctx);
     case VaultLock::Status::Unavailable:
-        session.openReadOnly(session.lock().reason());
+        session.openReadOnly(session.fileLock().reason());
         return true;
     }
     return false;
