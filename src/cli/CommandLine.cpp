@@ -28,6 +28,7 @@ const QHash<QString, CommandInfo> &commands()
         {u"create"_s, {Command::Create, 0, {}}},
         {u"encrypt"_s, {Command::Encrypt, 0, {}}},
         {u"decrypt"_s, {Command::Decrypt, 0, {}}},
+        {u"passwd"_s, {Command::Passwd, 0, {}}},
         {u"help"_s, {Command::Help, 0, {}}},
     };
     return table;
@@ -179,7 +180,7 @@ bool Invocation::writes() const
 {
     return command == Command::Add || command == Command::Edit || command == Command::Remove
             || command == Command::Import || command == Command::Create || command == Command::Encrypt
-            || command == Command::Decrypt;
+            || command == Command::Decrypt || command == Command::Passwd;
 }
 
 namespace CommandLine {
@@ -217,11 +218,14 @@ Commands:
   encrypt                      encrypts the vault (and its backup) with a key made from the
                                master password; Keyholder opens it as before
   decrypt                      turns an encrypted vault back into the scrambled format
+  passwd                       changes the master password: asks for the current one, then
+                               for the new one twice
 
 list and show print control characters escaped (\t, \n, \r, \xHH), so each entry is one
 line and nothing reaches the terminal as a command; export is the lossless form.
 The master password is read from the terminal without echo, or with --password-stdin as
-one line from standard input (add and edit then read the entry's password from the next line).
+one line from standard input (add and edit then read the entry's password from the next line,
+passwd the new master password from the next two).
 The commands that write refuse while the vault is locked; --take-over takes over a lock
 left by another computer or by a program that has ended.
 Exit status: 0 success, 1 error (also when the output could not be written), 2 usage error.

@@ -11,7 +11,7 @@
 // What the user asked for: keyholder-cli [--vault FILE] [--password-stdin] [--take-over] COMMAND [ARGS].
 struct Invocation
 {
-    enum class Command { Help, Version, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt };
+    enum class Command { Help, Version, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt, Passwd };
 
     Command command = Command::Help;
     QString vaultPath; // empty: the default vault

@@ -61,6 +61,22 @@ Result<void> checkTyped(const VaultEntry &entry)
     return Error{u"Nothing was saved: %1"_s.arg(check.sentence())};
 }
 
+// The rules the password dialog applies to a new master password, in its words.
+Result<void> checkNewMasterPassword(const QString &password)
+{
+    const Rules::MasterPasswordCheck check = Rules::checkMasterPassword(password);
+    switch (check.problem) {
+    case Rules::MasterPasswordCheck::Problem::None:
+        return {};
+    case Rules::MasterPasswordCheck::Problem::TooShort:
+        return Error{u"The master password must be at least %1 characters long"_s.arg(
+                Rules::MinimumMasterPasswordLength)};
+    case Rules::MasterPasswordCheck::Problem::Unstorable:
+        break;
+    }
+    return Error{u"The master password cannot be saved: %1."_s.arg(check.reason)};
+}
+
 // An export never lands on a file the vault needs, whatever its name or --force,
 // and on another only when told. Checked before the password is asked for.
 Result<void> checkExportTarget(const QString &file, bool force, const QString &vaultPath)
@@ -129,6 +145,7 @@ Result<void> VaultCommands::execute()
     case Command::Import: return importCsv(session);
     case Command::Encrypt: return encrypt(session);
     case Command::Decrypt: return decrypt(session);
+    case Command::Passwd: return passwd(session);
     case Command::Create:
     case Command::Help:
     case Command::Version: break;
@@ -187,21 +204,11 @@ Result<void> VaultCommands::create(VaultSession &session)
         if (!session.needsNewMasterPassword())
             return Error{u"The vault \"%1\" already has a master password"_s.arg(native(m_vaultPath))};
     }
-    const Result<QString> password = askPassword(u"New master password: "_s);
+    const Result<QString> password = askNewMasterPassword(!m_invocation.passwordStdin);
     if (!password)
         return password.error();
-    if (!m_invocation.passwordStdin) {
-        const Result<QString> again = askPassword(u"Repeat the master password: "_s);
-        if (!again)
-            return again.error();
-        if (again.value() != password.value())
-            return Error{u"The two passwords differ"_s};
-    }
-    const Rules::MasterPasswordCheck check = Rules::checkMasterPassword(password.value());
-    if (check.problem == Rules::MasterPasswordCheck::Problem::TooShort)
-        return Error{u"The master password must be at least %1 characters long"_s.arg(Rules::MinimumMasterPasswordLength)};
-    if (check.problem == Rules::MasterPasswordCheck::Problem::Unstorable)
-        return Error{u"The master password cannot be saved: %1."_s.arg(check.reason)};
+    if (Result<void> allowed = checkNewMasterPassword(password.value()); !allowed)
+        return allowed;
     if (!existed) {
         if (Result<void> opened = session.open(); !opened)
             return opened;
@@ -235,6 +242,25 @@ Result<QString> VaultCommands::askPassword(const QString &prompt)
     if (!password)
         return Error{u"No password was given"_s};
     return std::move(password.value());
+}
+
+Result<QString> VaultCommands::askNewMasterPassword(bool repeat)
+{
+    const Result<QString> password = askPassword(u"New master password: "_s);
+    if (!password || !repeat)
+        return password;
+    const Result<QString> again = askPassword(u"Repeat the master password: "_s);
+    if (!again)
+        return again.error();
+    if (again.value() != password.value())
+        return Error{u"The two passwords differ"_s};
+    return password;
+}
+
+EncryptedFormat::KdfLimits VaultCommands::tunedLimits()
+{
+    m_console.err(u"Tuning the key to this computer...\n"_s);
+    return EncryptedFormat::calibrate();
 }
 
 Result<int> VaultCommands::entryRow(const VaultSession &session) const
@@ -382,8 +408,7 @@ Result<void> VaultCommands::encrypt(VaultSession &session)
 {
     if (session.isEncrypted())
         return Error{u"The vault \"%1\" is encrypted already"_s.arg(native(m_vaultPath))};
-    m_console.err(u"Tuning the key to this computer...\n"_s);
-    if (Result<void> done = session.encrypt(EncryptedFormat::calibrate()); !done)
+    if (Result<void> done = session.encrypt(tunedLimits()); !done)
         return done;
     m_console.out(u"Encrypted the vault \"%1\" and its backup.\n"_s.arg(native(m_vaultPath)));
     m_console.err(u"Warning: copies of the vault made before now (backups, synced or copied files) "
@@ -400,5 +425,24 @@ Result<void> VaultCommands::decrypt(VaultSession &session)
         return done;
     m_console.out(u"Decrypted the vault \"%1\".\n"_s.arg(native(m_vaultPath)));
     m_console.err(u"Warning: the vault is now only scrambled: anyone who can read it can read every password.\n"_s);
+    return {};
+}
+
+// The current password was asked for by the unlock, so a wrong one changes nothing.
+Result<void> VaultCommands::passwd(VaultSession &session)
+{
+    const Result<QString> password = askNewMasterPassword(true);
+    if (!password)
+        return password.error();
+    // Refused before the key is tuned, which takes a while.
+    if (Result<void> allowed = checkNewMasterPassword(password.value()); !allowed)
+        return allowed;
+    const EncryptedFormat::KdfLimits limits = session.isEncrypted() ? tunedLimits() : EncryptedFormat::KdfLimits{};
+    if (Result<void> done = session.changeMasterPassword(password.value(), limits); !done)
+        return done;
+    m_console.out(u"Changed the master password of the vault \"%1\".\n"_s.arg(native(m_vaultPath)));
+    if (const QString backup = VaultFile::backupPathOf(m_vaultPath); QFileInfo::exists(backup))
+        m_console.err(u"Warning: the backup \"%1\" holds the vault as it was, which the old master password "
+                      "still opens.\n"_s.arg(native(backup)));
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "vault/EncryptedFormat.h"
 #include "vault/Result.h"
 
 #include <QString>
@@ -34,9 +35,13 @@ private:
     Result<void> importCsv(VaultSession &session);
     Result<void> encrypt(VaultSession &session);
     Result<void> decrypt(VaultSession &session);
+    Result<void> passwd(VaultSession &session);
 
     Result<int> entryRow(const VaultSession &session) const;
     Result<QString> askPassword(const QString &prompt);
+    // Typed twice when repeat is set, so a slip does not lock the user out.
+    Result<QString> askNewMasterPassword(bool repeat);
+    EncryptedFormat::KdfLimits tunedLimits();
 
     const Invocation &m_invocation;
     Console &m_console;

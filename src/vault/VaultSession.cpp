@@ -2,6 +2,7 @@
 
 #include "EncryptedFormat.h"
 #include "PasswordDigest.h"
+#include "Rules.h"
 #include "VaultBackup.h"
 #include "VaultFile.h"
 #include "Wipe.h"
@@ -235,6 +236,11 @@ Result<void> VaultSession::createMasterPassword(const QString &password)
     return {};
 }
 
+bool VaultSession::isMasterPassword(const QString &password) const
+{
+    return !isLocked() && PasswordDigest(m_masterPassword).matches(PasswordDigest(password));
+}
+
 void VaultSession::lock()
 {
     if (isLocked())
@@ -419,6 +425,61 @@ Result<void> VaultSession::decrypt()
     }
     m_encrypted = false;
     return VaultBackup::convert(m_path, m_key, m_masterPassword, previous);
+}
+
+Result<VaultSession::MasterChange> VaultSession::prepareMasterChange(const QString &newPassword,
+                                                                    EncryptedFormat::KdfLimits limits) const
+{
+    if (Result<void> writable = checkNotReadOnly(); !writable)
+        return writable.error();
+    const Rules::MasterPasswordCheck check = Rules::checkMasterPassword(newPassword);
+    if (check.problem == Rules::MasterPasswordCheck::Problem::TooShort)
+        return Error{u"The new master password must be at least %1 characters long."_s.arg(
+                Rules::MinimumMasterPasswordLength)};
+    if (check.problem == Rules::MasterPasswordCheck::Problem::Unstorable)
+        return Error{u"The new master password cannot be saved: %1."_s.arg(check.reason)};
+    MasterChange change{PasswordDigest(newPassword), std::nullopt};
+    if (m_encrypted) {
+        Result<VaultKey> key = VaultKey::createNew(newPassword, limits);
+        if (!key)
+            return key.error();
+        change.key.emplace(std::move(key).value());
+    }
+    return change;
+}
+
+Result<void> VaultSession::finishMasterChange(const QString &newPassword, Result<MasterChange> prepared)
+{
+    if (Result<void> writable = checkWritable(); !writable)
+        return writable;
+    if (!prepared)
+        return prepared.error();
+    MasterChange &change = prepared.value();
+    // A key made for another password, or for the other format, would leave a vault nothing opens.
+    if (!change.password.matches(PasswordDigest(newPassword)) || change.key.has_value() != m_key.has_value())
+        return Error{u"The master password was not changed: the vault changed while the new key was made."_s};
+    // Written over them, the changes waiting here or made outside would be lost.
+    if (hasUnsavedChanges() || changedOnDisk())
+        return Error{u"The master password was not changed: the changes made here must be saved, and "
+                     "those another program made read in, first."_s};
+    QString previousPassword = std::exchange(m_masterPassword, Wipe::wipeableCopy(newPassword));
+    std::optional<VaultKey> previousKey;
+    if (change.key)
+        previousKey = std::exchange(m_key, std::move(change.key));
+    if (Result<void> written = write(); !written) {
+        Wipe::text(m_masterPassword);
+        m_masterPassword = std::move(previousPassword);
+        if (previousKey)
+            m_key = std::move(previousKey);
+        return written;
+    }
+    Wipe::text(previousPassword);
+    return {};
+}
+
+Result<void> VaultSession::changeMasterPassword(const QString &newPassword, EncryptedFormat::KdfLimits limits)
+{
+    return finishMasterChange(newPassword, prepareMasterChange(newPassword, limits));
 }
 
 void VaultSession::remember(const VaultFingerprint &fingerprint)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "EncryptedFormat.h"
 #include "EntryListModel.h"
+#include "PasswordDigest.h"
 #include "PendingChanges.h"
 #include "Result.h"
 #include "VaultEntry.h"
@@ -87,6 +89,8 @@ public:
     Result<void> createMasterPassword(const QString &password);
     // Empty until a password is accepted, and while locked; written as the master line by every save.
     const QString &MasterPassword() const { return m_masterPassword; }
+    // True when password is the vault's master password (compared in constant time).
+    bool isMasterPassword(const QString &password) const;
 
     // The entries, the master password and the key leave memory until the next
     // unlock, which reads the file again; the vault's lock stays held. Changes not
@@ -122,6 +126,20 @@ public:
     // encrypting seals it, since scrambled it would give the secrets away.
     Result<void> encrypt(EncryptedFormat::KdfLimits limits);
     Result<void> decrypt();
+
+    // What a change of master password takes: an encrypted vault's fresh salt and
+    // newly derived key. Runs off the window thread; touches nothing of the session.
+    struct MasterChange
+    {
+        PasswordDigest password; // the one it was made for
+        std::optional<VaultKey> key; // encrypted vaults only
+    };
+    // Refuses a password the password dialog would refuse; limits are for an encrypted vault's key.
+    Result<MasterChange> prepareMasterChange(const QString &newPassword, EncryptedFormat::KdfLimits limits) const;
+    // Writes the vault with the new master password through the backup and the
+    // safe write. On failure nothing changes, here or on disk.
+    Result<void> finishMasterChange(const QString &newPassword, Result<MasterChange> prepared);
+    Result<void> changeMasterPassword(const QString &newPassword, EncryptedFormat::KdfLimits limits);
 
     // Reads the file again when another program changed it and nothing here is
     // waiting to be saved. Reloaded when the list was replaced.

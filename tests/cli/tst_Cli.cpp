@@ -70,6 +70,8 @@ private slots:
     void secondNameOfALockedVaultIsRefused();
     void listFindShowsTheEntriesHoldingEveryWord_data();
     void listFindShowsTheEntriesHoldingEveryWord();
+    void passwdChangesOnlyWithTheRightPasswords_data();
+    void passwdChangesOnlyWithTheRightPasswords();
 
     void exportNeverLandsOnAFileUnasked_data();
     void exportNeverLandsOnAFileUnasked();
@@ -445,6 +447,55 @@ void tst_Cli::listFindShowsTheEntriesHoldingEveryWord()
     const Run run = cli({u"--password-stdin"_s, u"list"_s, u"--find"_s, find}, "master\n");
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QCOMPARE(run.out, out);
+}
+
+void tst_Cli::passwdChangesOnlyWithTheRightPasswords_data()
+{
+    QTest::addColumn<bool>("encrypted");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("err"); // empty: changed
+    for (const bool encrypted : {false, true}) {
+        const char *format = encrypted ? "encrypted" : "scrambled";
+        const QByteArray typedTwice = "new secret\nnew secret\n";
+        QTest::addRow("%s, changed", format) << encrypted << "master\n" + typedTwice << QString();
+        QTest::addRow("%s, wrong current password", format) << encrypted << "not it\n" + typedTwice
+                << u"Wrong master password"_s;
+        QTest::addRow("%s, new passwords differ", format) << encrypted << "master\nnew secret\nnew secert\n"_ba
+                << u"The two passwords differ"_s;
+        QTest::addRow("%s, too short", format) << encrypted << "master\nabc\nabc\n"_ba
+                << u"at least 4 characters"_s;
+        QTest::addRow("%s, open elsewhere", format) << encrypted << "master\n" + typedTwice
+                << u"is open in Keyholder"_s;
+    }
+}
+
+void tst_Cli::passwdChangesOnlyWithTheRightPasswords()
+{
+    QFETCH(bool, encrypted);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, err);
+    if (encrypted)
+        writeFile(m_vault, encryptedVaultOf(Entries, Master));
+    const QByteArray before = contentsOf(m_vault);
+    QLockFile program(m_vault + u".lock"_s);
+    if (err.contains(u"open in Keyholder"_s))
+        QVERIFY(program.tryLock());
+
+    const Run run = cli({u"--password-stdin"_s, u"passwd"_s}, input);
+    QVERIFY2(run.status == (err.isEmpty() ? 0 : 1) && run.err.contains(err), qPrintable(run.err));
+    if (!err.isEmpty()) {
+        QCOMPARE(contentsOf(m_vault), before);
+        return;
+    }
+    QCOMPARE(contentsOf(VaultFile::backupPathOf(m_vault)), before);
+    if (!encrypted) {
+        QCOMPARE(contentsOf(m_vault), vaultOf(Entries, u"new secret"_s));
+        return;
+    }
+    QVERIFY(EncryptedFormat::readHeader(contentsOf(m_vault))->salt != EncryptedFormat::readHeader(before)->salt);
+    QCOMPARE(cli({u"--password-stdin"_s, u"list"_s}, "master\n").status, 1);
+    QCOMPARE(cli({u"--password-stdin"_s, u"list"_s}, "new secret\n").out,
+             u"anna\thttps://mail.example.com\nben\tRouter, upstairs\n"_s);
 }
 
 namespace {

@@ -715,6 +715,7 @@ private slots:
         QCOMPARE(session.entries().rowCount(), 0);
         QCOMPARE(session.entries().rows().capacity(), size_t(0));
         QCOMPARE(session.MasterPassword(), QString());
+        QVERIFY(!session.isMasterPassword(Master));
         QVERIFY(session.holdsLock());
         QVERIFY(!session.add(Carl));
 
@@ -799,6 +800,43 @@ private slots:
 
         QCOMPARE(vault.session.insert(row, Carl).value(), SaveStatus::Saved);
         QCOMPARE(contentsOf(m_path), vaultOf(saved));
+    }
+
+    // What keyholder-cli passwd cannot reach; it checks the bytes of both formats.
+    void masterPasswordChangesOnlyWhenAllowed_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("refusal"); // empty: changed
+        QTest::newRow("none") << u""_s << u""_s;
+        QTest::newRow("read-only") << u"read-only"_s << u"read-only"_s;
+        QTest::newRow("locked") << u"locked"_s << u"locked"_s;
+        QTest::newRow("key made for another password") << u"another"_s << u"not changed"_s;
+        QTest::newRow("disk full") << u"disk full"_s << u"data.enc"_s;
+    }
+
+    void masterPasswordChangesOnlyWhenAllowed()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, refusal);
+        const QString newPassword = u"new master"_s;
+        writeFile(m_path, vaultOf({Anna}));
+        OpenVault vault(m_path);
+        VaultSession &session = vault.session;
+        if (obstacle == u"read-only"_s)
+            session.openReadOnly(u"Just looking."_s);
+        if (obstacle == u"locked"_s)
+            session.lock();
+        std::optional<FileSizeLimit> full;
+        if (obstacle == u"disk full"_s)
+            full.emplace(16);
+        const Result<void> changed = session.finishMasterChange(
+                newPassword, session.prepareMasterChange(obstacle == u"another"_s ? u"another one"_s : newPassword, QuickLimits));
+        full.reset();
+
+        QVERIFY2(changed.message().contains(refusal) && changed.ok() == refusal.isEmpty(), qPrintable(changed.message()));
+        QCOMPARE(contentsOf(m_path), vaultOf({Anna}, changed ? newPassword : Master));
+        QCOMPARE(session.isMasterPassword(newPassword), changed.ok());
+        QCOMPARE(session.isMasterPassword(Master), !changed && obstacle != u"locked"_s);
     }
 
 private:
