@@ -139,6 +139,23 @@ void Load_SessionUnlock(benchmark::State &state)
     setCounters(state, count);
 }
 
+// Unlocking again after session.lock(), which reads the file anew: beside
+// Load_SessionUnlock, the first unlock of the same vault.
+void Load_UnlockAfterLock(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const VaultOnDisk &vault = vaultOf(count);
+    VaultSession session(vault.path());
+    if (!session.open() || session.unlock(Master).value() != VaultSession::UnlockOutcome::Unlocked)
+        state.SkipWithError("the vault did not open");
+    for (auto _ : state) {
+        session.lock();
+        if (session.unlock(Master).value() != VaultSession::UnlockOutcome::Unlocked)
+            state.SkipWithError("the vault did not open again");
+    }
+    setCounters(state, count);
+}
+
 // What holding the vault's lock adds to a start: take it, then let it go.
 void Start_AcquireLock(benchmark::State &state)
 {
@@ -182,6 +199,7 @@ BENCHMARK(Start_AcquireLock)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Unlock_HugeFieldUntilPainted)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(Load_Baseline_ReadAndDecipher)->Arg(32767)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Load_SessionUnlock)->Arg(32767)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Load_UnlockAfterLock)->Arg(32767)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Load_LoadEntriesIntoList)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Save_Baseline_QSaveFile)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Save_SaveVault)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
