@@ -8,6 +8,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 class PrivateBus
 {
 public:
@@ -25,6 +30,10 @@ public:
                                   "<policy context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
                                   "<allow own=\"*\"/></policy></busconfig>").arg(m_folder.path()).toUtf8());
         file.close();
+#ifdef Q_OS_LINUX
+        // A test that crashes leaves no daemon behind.
+        m_daemon.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"), QStringLiteral("--config-file=") + config});
         while (!m_daemon.canReadLine())
