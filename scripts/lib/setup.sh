@@ -10,7 +10,7 @@ RUN_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-webengine-dev xvfb xauth
               fonts-dejavu-core libgl1-mesa-dri xdg-utils pkg-config libsodium-dev
               libcsv-dev)
 # What the tests and benchmarks add.
-TEST_PACKAGES=(libbenchmark-dev)
+TEST_PACKAGES=(libbenchmark-dev dbus-daemon)
 # What building and checking the Debian package adds.
 PACKAGE_TOOLS=(dpkg-dev file desktop-file-utils appstream)
 # Everything, for scripts that install all at once.
