@@ -86,7 +86,7 @@ inline int positionOf(const EntryList &list, const QString &username)
 // Selects the row at a 1-based position, as the arrow keys move to it.
 inline void selectRow(EntryList &list, int position)
 {
-    list.setCurrentIndex(list.model()->index(position - 1, 0));
+    list.selectPosition(position);
 }
 
 inline frmAdd *editor(TestEnv &env)

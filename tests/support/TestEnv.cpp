@@ -9,6 +9,7 @@
 #include "ui/help/frmAbout.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
+#include "ui/vault/frmChangePassword.h"
 #include "ui/vault/frmPass.h"
 
 #include <QCoreApplication>
@@ -86,14 +87,19 @@ Form1 *TestEnv::startProgram()
 Form1 *TestEnv::startUnlocked(const QString &masterPassword)
 {
     Form1 *main = startProgram();
+    return enterPassword(masterPassword) ? main : nullptr;
+}
+
+bool TestEnv::enterPassword(const QString &password)
+{
     frmPass *dialog = ctx().windows.Find<frmPass>();
     if (!dialog)
-        return main;
-    typeInto(dialog->txtPass, masterPassword);
+        return true;
+    typeInto(dialog->txtPass, password);
     if (dialog->mode() == frmPass::Mode::Create)
-        typeInto(dialog->txtPass2, masterPassword);
+        typeInto(dialog->txtPass2, password);
     dialog->cmdOK->click();
-    return waitForPasswordCheck(*this) ? main : nullptr;
+    return waitForPasswordCheck(*this);
 }
 
 Form1 *TestEnv::mainWindow() const
@@ -121,7 +127,7 @@ QStringList TestEnv::windowNames()
 {
     return {QStringLiteral("frmSplash"), QStringLiteral("frmPass"), QStringLiteral("Form1"),
             QStringLiteral("frmAdd"),    QStringLiteral("frmWebsite"), QStringLiteral("Form8"),
-            QStringLiteral("frmAbout")};
+            QStringLiteral("frmAbout"),  QStringLiteral("frmChangePassword")};
 }
 
 Form *TestEnv::openWindow(const QString &name)
@@ -151,6 +157,10 @@ Form *TestEnv::openWindow(const QString &name)
                     folder.filePath(QStringLiteral("Help.rtf")));
         main->mnuHelpItem_Click(0);
         return windows.Find<Form8>();
+    }
+    if (name == QLatin1String("frmChangePassword")) {
+        main->changeMasterPassword();
+        return windows.Find<frmChangePassword>();
     }
     main->mnuAboutItem_Click(0);
     return windows.Find<frmAbout>();

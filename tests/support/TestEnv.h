@@ -36,6 +36,9 @@ public:
     // Starts the program and gets past the password dialog with this master
     // password (creating it when the vault has none), so the main window is complete.
     Form1 *startUnlocked(const QString &masterPassword = QStringLiteral("abcd"));
+    // Types into the open password dialog (both boxes when it creates one) and
+    // presses OK; false when the check never finished.
+    [[nodiscard]] bool enterPassword(const QString &password);
     Form1 *mainWindow() const;
     // Brings up one of the program's windows by its name, as a user would reach it
     // (the help window with the fixture Help.rtf beside the program).

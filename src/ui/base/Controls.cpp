@@ -108,6 +108,15 @@ QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &twips)
     return make<QLineEdit>(parent, name, Kind::TextBox, twips);
 }
 
+QLineEdit *passwordBox(QWidget *parent, const QString &name, const QRect &twips)
+{
+    QLineEdit *box = textBox(parent, name, twips);
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // '*'
+    box->setFont(verdana(8.25));
+    return box;
+}
+
 QLabel *label(QWidget *parent, const QString &name, const QString &caption, const QRect &twips,
               const char *kindName)
 {

@@ -45,6 +45,8 @@ QPushButton *commandButton(QWidget *parent, const QString &name, const QString &
 QToolButton *pictureButton(QWidget *parent, const QString &name, const QString &caption,
                            const QString &picture, const QRect &twips);
 QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &twips);
+// A text box that shows each typed character as '*'.
+QLineEdit *passwordBox(QWidget *parent, const QString &name, const QRect &twips);
 QLabel *label(QWidget *parent, const QString &name, const QString &caption, const QRect &twips,
               const char *kindName = Kind::Label);
 QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &caption,

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <algorithm>
+
 WindowHost::WindowHost(AppContext &context) : m_ctx(context)
 {
     QIcon icon(QStringLiteral(":/images/icon.png"));
@@ -46,8 +48,38 @@ void WindowHost::Unload(Form *window)
 
 void WindowHost::Show(Form *window)
 {
-    if (window && !m_ended)
+    if (window && !m_ended && !isHiddenForLock(window))
         bringForward(window);
+}
+
+void WindowHost::hideForLock()
+{
+    if (m_mainWindow && m_mainWindow->isVisible())
+        m_hiddenForLock.emplace_back(m_mainWindow);
+    for (auto &[type, window] : m_windows) {
+        if (window && window->isVisible() && window != m_mainWindow)
+            m_hiddenForLock.emplace_back(window);
+    }
+    for (const QPointer<Form> &window : m_hiddenForLock)
+        window->hide();
+}
+
+void WindowHost::showAfterLock()
+{
+    const std::vector<QPointer<Form>> hidden = std::exchange(m_hiddenForLock, {});
+    for (const QPointer<Form> &window : hidden) {
+        if (window && !window->isUnloading() && !m_ended) {
+            window->show();
+            window->raise();
+        }
+    }
+    if (!hidden.empty() && hidden.back())
+        hidden.back()->activateWindow();
+}
+
+bool WindowHost::isHiddenForLock(const Form *window) const
+{
+    return std::find(m_hiddenForLock.begin(), m_hiddenForLock.end(), window) != m_hiddenForLock.end();
 }
 
 void WindowHost::BringShownForward()

@@ -73,16 +73,22 @@ public:
 
     // Every window on screen comes forward: a second start of the program asked for it.
     void BringShownForward();
+    // A lock hides every window on screen; asked to show meanwhile, they wait,
+    // and unlocking brings them back where they were, the main window first.
+    void hideForLock();
+    void showAfterLock();
 
     // With status 1 when the program could not do its work.
     void EndProgram(int exitStatus = 0);
 
 private:
     void adopt(std::type_index type, Form *window);
+    bool isHiddenForLock(const Form *window) const;
     void bringForward(Form *window);
 
     AppContext &m_ctx;
     std::map<std::type_index, QPointer<Form>> m_windows;
     QPointer<Form> m_mainWindow;
+    std::vector<QPointer<Form>> m_hiddenForLock;
     bool m_ended = false;
 };

@@ -1,30 +1,23 @@
 #include "ui/help/ShowHelpSetting.h"
 
-#include "ui/base/AppContext.h"
+#include "ui/base/UserSettings.h"
 
 namespace ShowHelpSetting {
 
 namespace {
 
-QString applicationName(const AppContext &context)
-{
-    return context.platform.versionInfo().ProductName;
-}
-
-const QString Section = QStringLiteral("Settings");
 const QString Key = QStringLiteral("showHelp");
 
 } // namespace
 
 QString read(AppContext &context)
 {
-    return context.platform.readSetting(applicationName(context), Section, Key,
-                                        QString::fromLatin1(DefaultValue));
+    return UserSettings::read(context, Key, QString::fromLatin1(DefaultValue));
 }
 
 void write(AppContext &context, const QString &value)
 {
-    context.platform.writeSetting(applicationName(context), Section, Key, value);
+    UserSettings::write(context, Key, value);
 }
 
 bool opensAtStartup(const QString &stored)

@@ -2,8 +2,10 @@
 
 #include "ui/base/AppContext.h"
 #include "ui/base/StatusReporter.h"
+#include "ui/main/EntryHistory.h"
 #include "ui/main/EntryList.h"
 #include "ui/main/LocationLauncher.h"
+#include "ui/main/ShownEntries.h"
 #include "ui/vault/modGlobals.h"
 #include "vault/VaultSession.h"
 
@@ -65,8 +67,9 @@ QString addressFor(const QString &location)
     return location;
 }
 
-void Delete(AppContext &context, EntryList &list, StatusReporter &status)
+void Delete(AppContext &context, EntryList &list, EntryHistory &history)
 {
+    StatusReporter &status = history.status();
     const int position = list.firstSelectedPosition();
     if (position == 0) {
         status.SetStatus(QStringLiteral("You must first select an entry to delete."));
@@ -82,7 +85,7 @@ void Delete(AppContext &context, EntryList &list, StatusReporter &status)
         return;
     }
     // A failed save has told the user already; the row stays deleted in the list.
-    modGlobals::SaveVault(context, status, context.session().remove(position - 1),
+    modGlobals::SaveVault(context, status, history.remove(position - 1),
                           QStringLiteral("Entry deleted successfully, data saved."));
 }
 
@@ -99,7 +102,9 @@ void Copy(AppContext &context, const EntryList &list, StatusReporter &status, in
     }
     const QString value = EntryListModel::field(list.item(position), fieldIndex);
     context.clipboard.put(value);
-    status.SetStatus(QString::fromLatin1(CopiedTexts[static_cast<size_t>(fieldIndex)]) + value);
+    const bool masked = fieldIndex == EntryListModel::PasswordColumn && list.passwordsHidden();
+    status.SetStatus(QString::fromLatin1(CopiedTexts[static_cast<size_t>(fieldIndex)])
+                     + (masked ? ShownEntries::HiddenPassword : value));
 }
 
 void GoTo(AppContext &context, const EntryList &list, StatusReporter &status)

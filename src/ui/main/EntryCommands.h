@@ -3,6 +3,7 @@
 #include <QString>
 
 class AppContext;
+class EntryHistory;
 class EntryList;
 class StatusReporter;
 struct VaultEntry;
@@ -12,7 +13,7 @@ struct VaultEntry;
 namespace EntryCommands {
 
 // Asks for confirmation, removes the entry and saves the vault.
-void Delete(AppContext &context, EntryList &list, StatusReporter &status);
+void Delete(AppContext &context, EntryList &list, EntryHistory &history);
 // Puts one field of the entry on the clipboard: 0 username, 1 password, 2 location.
 void Copy(AppContext &context, const EntryList &list, StatusReporter &status, int fieldIndex);
 // Opens the entry's location with the user's browser or file manager.

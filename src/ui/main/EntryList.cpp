@@ -27,6 +27,7 @@ EntryList::EntryList(QWidget *parent, EntryListModel *entries)
     header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this,
             [this](int section) { emit ColumnClick(section + 1); });
+    connect(this, &QTreeView::doubleClicked, this, &EntryList::EditRequested);
 }
 
 // The view's own copy puts the cell's text on the clipboard directly; the
@@ -38,6 +39,21 @@ void EntryList::keyPressEvent(QKeyEvent *event)
         if (currentIndex().isValid())
             emit CopyKeyPressed(currentIndex().column());
         return;
+    }
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Delete:
+            event->accept();
+            emit DeleteKeyPressed();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            emit EditRequested();
+            return;
+        default:
+            break;
+        }
     }
     QTreeView::keyPressEvent(event);
 }
@@ -74,10 +90,37 @@ int EntryList::firstSelectedPosition() const
 {
     int first = 0;
     for (const QModelIndex &index : selectionModel()->selectedRows()) {
-        if (first == 0 || index.row() + 1 < first)
-            first = index.row() + 1;
+        const int position = m_shown->mapToSource(index).row() + 1;
+        if (first == 0 || position < first)
+            first = position;
     }
     return first;
+}
+
+void EntryList::selectPosition(int position)
+{
+    const QModelIndex shown = m_shown->mapFromSource(m_model->index(rowOf(position), 0));
+    setCurrentIndex(shown);
+    scrollTo(shown);
+}
+
+void EntryList::setFind(const QString &typed)
+{
+    m_shown->setFind(typed);
+    if (!typed.trimmed().isEmpty() && m_shown->rowCount() > 0)
+        setCurrentIndex(m_shown->index(0, 0));
+    else if (currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+void EntryList::setPasswordsHidden(bool hidden)
+{
+    m_shown->setPasswordsHidden(hidden);
+}
+
+bool EntryList::passwordsHidden() const
+{
+    return m_shown->passwordsHidden();
 }
 
 void EntryList::setSortSettings(bool sorted, int column, int order)

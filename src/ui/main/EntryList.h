@@ -7,7 +7,8 @@
 class ShownEntries;
 
 // The entry list control of the main window (lstPass): a report view of three
-// columns. Positions are 1-based and follow the displayed order.
+// columns. Positions are 1-based and follow the list's order, counting the
+// entries the find box hides too.
 class EntryList : public QTreeView
 {
     Q_OBJECT
@@ -26,6 +27,14 @@ public:
 
     // The first selected row, scanning from position 1; 0 when none is.
     int firstSelectedPosition() const;
+    // Makes the entry at this position the current and selected one, in view.
+    void selectPosition(int position);
+
+    // Shows only the entries holding every typed word; the first of them becomes
+    // the selected one. Empty text shows every entry, the selection kept.
+    void setFind(const QString &typed);
+    void setPasswordsHidden(bool hidden);
+    bool passwordsHidden() const;
 
     bool Sorted() const { return m_model->Sorted(); }
     int SortKey() const { return m_model->SortKey(); }
@@ -38,6 +47,9 @@ signals:
     void ColumnClick(int columnHeaderIndex);
     // The copy key (Ctrl+C), with the column of the current cell, 0-based.
     void CopyKeyPressed(int column);
+    void DeleteKeyPressed();
+    // Enter or a double-click on an entry.
+    void EditRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -12,10 +12,15 @@
 #include "ui/help/ShowHelpSetting.h"
 #include "ui/help/frmAbout.h"
 #include "ui/skin/modSkin.h"
+#include "ui/lock/VaultLocker.h"
 #include "ui/main/EntryCommands.h"
+#include "ui/main/EntryHistory.h"
 #include "ui/main/EntryList.h"
+#include "ui/main/FindBox.h"
 #include "ui/main/frmAdd.h"
 #include "ui/main/modListViewEnh.h"
+#include "ui/base/UserSettings.h"
+#include "ui/vault/frmChangePassword.h"
 #include "ui/vault/frmPass.h"
 #include "ui/vault/modGlobals.h"
 #include "vault/VaultSession.h"
@@ -24,10 +29,14 @@
 #include <QDir>
 
 #include <QAction>
+#include <QActionGroup>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QShortcut>
 #include <QToolButton>
+#include <QUndoStack>
 #include <cstdlib>
 
 namespace {
@@ -70,9 +79,13 @@ Form1::Form1(AppContext &context) : Form(context)
                    | Qt::WindowCloseButtonHint);
     setFont(Controls::verdana(8.25));
     setClientSizeTwips(9015, 6555);
+    m_history = new EntryHistory(context, *this, this);
+    m_locker = new VaultLocker(context, this);
+    connect(m_locker, &VaultLocker::unlocked, this, &Form1::SetStatus);
     createButtons();
     createListAndStatus();
     createMenus();
+    createKeys();
     setTabOrder();
     connectToVault();
     context.windows.setMainWindow(this);
@@ -168,6 +181,16 @@ void Form1::createListAndStatus()
     connect(lstPass, &EntryList::ColumnClick, this, &Form1::lstPass_ColumnClick);
     // The list's own copy key would leave a password on the clipboard for good.
     connect(lstPass, &EntryList::CopyKeyPressed, this, &Form1::cmdCopy_Click);
+    connect(lstPass, &EntryList::DeleteKeyPressed, this, &Form1::cmdDelete_Click);
+    connect(lstPass, &EntryList::EditRequested, this, &Form1::cmdEdit_Click);
+
+    findBox = new FindBox(client(), Twips::rect(lstPass).width());
+    connect(findBox, &FindBox::findChanged, lstPass, &EntryList::setFind);
+    connect(findBox, &FindBox::closed, this, &Form1::closeFind);
+    connect(findBox, &FindBox::downPressed, lstPass, [this] { lstPass->setFocus(); });
+    // A new entry is shown, whatever was typed to find.
+    connect(m_history, &EntryHistory::added, findBox, [this] { findBox->txtFind->clear(); });
+    connect(m_history, &EntryHistory::stepLanded, lstPass, [this](int row) { lstPass->selectPosition(row + 1); });
 
     StatusBar1 = new StatusBar(client());
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -177,11 +200,11 @@ void Form1::createListAndStatus()
 void Form1::createMenus()
 {
     QMenuBar *bar = menuBar();
-    mnuFile = bar->addMenu(QStringLiteral("File"));
-    mnuData = bar->addMenu(QStringLiteral("Data"));
-    mnuCopy = bar->addMenu(QStringLiteral("Copy"));
-    mnuHelp = bar->addMenu(QStringLiteral("Help"));
-    mnuAbout = bar->addMenu(QStringLiteral("About"));
+    mnuFile = bar->addMenu(QStringLiteral("&File"));
+    mnuData = bar->addMenu(QStringLiteral("&Data"));
+    mnuCopy = bar->addMenu(QStringLiteral("&Copy"));
+    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
+    mnuAbout = bar->addMenu(QStringLiteral("&About"));
     addMenuItems<1>(mnuFile, mnuFileItem, {"Exit"}, [this](int i) { mnuFileItem_Click(i); });
     addMenuItems<4>(mnuData, mnuDataItem,
                     {"Add Username/Password", "Delete Selected Item", "Edit Selected Item",
@@ -193,6 +216,79 @@ void Form1::createMenus()
     addMenuItems<1>(mnuHelp, mnuHelpItem, {"View Help"}, [this](int i) { mnuHelpItem_Click(i); });
     addMenuItems<1>(mnuAbout, mnuAboutItem, {"About this software"},
                     [this](int i) { mnuAboutItem_Click(i); });
+    createLockItems();
+    createDataItems();
+}
+
+// Above Exit, behind a separator.
+void Form1::createLockItems()
+{
+    QAction *exit = mnuFileItem[0];
+    mnuLock = new QAction(QStringLiteral("Lock"), mnuFile);
+    mnuLock->setShortcut(Qt::CTRL | Qt::Key_L);
+    connect(mnuLock, &QAction::triggered, m_locker, &VaultLocker::lock);
+    mnuFile->insertAction(exit, mnuLock);
+
+    mnuLockAfterIdle = new QMenu(QStringLiteral("Lock After Idle"), mnuFile);
+    auto *idleChoices = new QActionGroup(mnuLockAfterIdle);
+    for (const VaultLocker::IdleChoice &choice : VaultLocker::IdleChoices) {
+        QAction *item = mnuLockAfterIdle->addAction(QString::fromLatin1(choice.caption));
+        item->setCheckable(true);
+        item->setChecked(choice.minutes == m_locker->idleMinutes());
+        idleChoices->addAction(item);
+        const int minutes = choice.minutes;
+        connect(item, &QAction::triggered, m_locker, [this, minutes] { m_locker->setIdleMinutes(minutes); });
+    }
+    mnuFile->insertMenu(exit, mnuLockAfterIdle);
+
+    mnuLockWithScreen = new QAction(QStringLiteral("Lock With the Screen"), mnuFile);
+    mnuLockWithScreen->setCheckable(true);
+    mnuLockWithScreen->setChecked(m_locker->locksWithScreen());
+    connect(mnuLockWithScreen, &QAction::toggled, m_locker, &VaultLocker::setLocksWithScreen);
+    mnuFile->insertAction(exit, mnuLockWithScreen);
+
+    mnuChangeMasterPassword = new QAction(QStringLiteral("Change Master Password\u2026"), mnuFile);
+    connect(mnuChangeMasterPassword, &QAction::triggered, this, &Form1::changeMasterPassword);
+    mnuFile->insertAction(exit, mnuChangeMasterPassword);
+    mnuFile->insertSeparator(exit);
+}
+
+// After the designed items, behind a separator.
+void Form1::createDataItems()
+{
+    mnuData->addSeparator();
+    mnuFind = mnuData->addAction(QStringLiteral("Find\u2026"), this, &Form1::openFind);
+    mnuFind->setShortcut(Qt::CTRL | Qt::Key_F);
+
+    mnuHidePasswords = mnuData->addAction(QStringLiteral("Hide Passwords"));
+    mnuHidePasswords->setShortcut(Qt::CTRL | Qt::Key_H);
+    mnuHidePasswords->setCheckable(true);
+    const QString hideKey = QStringLiteral("hidePasswords");
+    connect(mnuHidePasswords, &QAction::toggled, this, [this, hideKey](bool hidden) {
+        lstPass->setPasswordsHidden(hidden);
+        UserSettings::writeSwitch(m_ctx, hideKey, hidden);
+    });
+    mnuHidePasswords->setChecked(UserSettings::readSwitch(m_ctx, hideKey, false));
+
+    mnuData->addSeparator();
+    QUndoStack &changes = m_history->stack();
+    mnuUndo = mnuData->addAction(QStringLiteral("Undo"), m_history, &EntryHistory::undo);
+    mnuUndo->setShortcut(QKeySequence::Undo);
+    mnuUndo->setEnabled(false);
+    connect(&changes, &QUndoStack::canUndoChanged, mnuUndo, &QAction::setEnabled);
+    mnuRedo = mnuData->addAction(QStringLiteral("Redo"), m_history, &EntryHistory::redo);
+    mnuRedo->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    mnuRedo->setEnabled(false);
+    connect(&changes, &QUndoStack::canRedoChanged, mnuRedo, &QAction::setEnabled);
+}
+
+// Keys without a menu item of their own.
+void Form1::createKeys()
+{
+    // F10 opens the menu bar, as on other desktops.
+    connect(new QShortcut(Qt::Key_F10, this), &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(mnuFile->menuAction()); });
+    connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, [this] { mnuHelpItem_Click(0); });
 }
 
 void Form1::setTabOrder()
@@ -233,6 +329,7 @@ void Form1::afterFormLoad()
     if (m_ctx.branding.UseSkin)
         modSkin::SkinForm(m_ctx, this);
     show();
+    m_locker->arm();
 
     if (m_ctx.branding.ShowBanner) {
         // The banner takes the list's designed place, 50 twips above the list.
@@ -304,7 +401,7 @@ void Form1::cmdAdd_Click(int)
 {
     if (modGlobals::RefuseChangeWhenReadOnly(m_ctx) || !frmAdd::mayDiscardTyping(m_ctx))
         return;
-    frmAdd::openForRequest(m_ctx, *this, {EditRequest::Mode::Add, 0, {}, {}, {}});
+    frmAdd::openForRequest(m_ctx, *m_history, {EditRequest::Mode::Add, 0, {}, {}, {}});
 }
 
 void Form1::cmdEdit_Click()
@@ -317,12 +414,13 @@ void Form1::cmdEdit_Click()
     if (modGlobals::RefuseChangeWhenReadOnly(m_ctx) || !frmAdd::mayDiscardTyping(m_ctx))
         return;
     const VaultEntry entry = lstPass->item(position);
-    frmAdd::openForRequest(m_ctx, *this, {EditRequest::Mode::Edit, position, entry.Username, entry.Password, entry.Location});
+    frmAdd::openForRequest(m_ctx, *m_history,
+                           {EditRequest::Mode::Edit, position, entry.Username, entry.Password, entry.Location});
 }
 
 void Form1::cmdDelete_Click()
 {
-    EntryCommands::Delete(m_ctx, *lstPass, *this);
+    EntryCommands::Delete(m_ctx, *lstPass, *m_history);
 }
 
 void Form1::cmdGoto_Click()
@@ -382,6 +480,33 @@ void Form1::mnuAboutItem_Click(int index)
 {
     if (index == 0)
         m_ctx.windows.Show<frmAbout>();
+}
+
+// The list gives the box its top; the window keeps its size.
+void Form1::openFind()
+{
+    if (findBox->isHidden()) {
+        const QRect list = Twips::rect(lstPass);
+        Twips::place(findBox, list.left(), list.top(), list.width(), FindBox::HeightTwips);
+        Twips::place(lstPass, list.left(), list.top() + FindBox::HeightTwips, list.width(),
+                     list.height() - FindBox::HeightTwips);
+    }
+    findBox->open();
+}
+
+void Form1::closeFind()
+{
+    const QRect list = Twips::rect(lstPass);
+    Twips::place(lstPass, list.left(), list.top() - FindBox::HeightTwips, list.width(),
+                 list.height() + FindBox::HeightTwips);
+    lstPass->setFind({});
+    lstPass->setFocus();
+}
+
+void Form1::changeMasterPassword()
+{
+    if (!modGlobals::RefuseChangeWhenReadOnly(m_ctx))
+        m_ctx.windows.Show<frmChangePassword>(static_cast<StatusReporter &>(*this));
 }
 
 void Form1::lstPass_ColumnClick(int columnHeaderIndex)

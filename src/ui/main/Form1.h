@@ -7,12 +7,15 @@
 
 #include <array>
 
+class EntryHistory;
 class EntryList;
+class FindBox;
 class QAction;
 class QFrame;
 class QMenu;
 class QToolButton;
 class StatusBar;
+class VaultLocker;
 class WebView;
 
 // The main window: the entry list, the command buttons, the menus and the status line.
@@ -48,6 +51,11 @@ public:
 
     void lstPass_ColumnClick(int columnHeaderIndex);
 
+    // Beside the designed commands.
+    void openFind();
+    void closeFind();
+    void changeMasterPassword();
+
     std::array<QToolButton *, 1> cmdAdd{};
     QToolButton *cmdDelete = nullptr;
     QToolButton *cmdEdit = nullptr;
@@ -70,10 +78,26 @@ public:
     std::array<QAction *, 1> mnuHelpItem{};
     std::array<QAction *, 1> mnuAboutItem{};
 
+    FindBox *findBox = nullptr;
+    QAction *mnuLock = nullptr;
+    QMenu *mnuLockAfterIdle = nullptr;
+    QAction *mnuLockWithScreen = nullptr;
+    QAction *mnuChangeMasterPassword = nullptr;
+    QAction *mnuFind = nullptr;
+    QAction *mnuHidePasswords = nullptr;
+    QAction *mnuUndo = nullptr;
+    QAction *mnuRedo = nullptr;
+
+    EntryHistory &history() { return *m_history; }
+    VaultLocker &locker() { return *m_locker; }
+
 private:
     void createButtons();
     void createListAndStatus();
     void createMenus();
+    void createLockItems();
+    void createDataItems();
+    void createKeys();
     void setTabOrder();
     void connectToVault();
     void reloadChangedVault();
@@ -81,4 +105,6 @@ private:
 
     // Retries a reload that had to wait for an open dialog.
     QTimer m_reloadRetry;
+    EntryHistory *m_history = nullptr;
+    VaultLocker *m_locker = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "ui/base/AppContext.h"
 #include "ui/base/Controls.h"
 #include "ui/base/StatusReporter.h"
+#include "ui/main/EntryHistory.h"
 #include "ui/skin/modSkin.h"
 #include "ui/vault/modGlobals.h"
 #include "vault/Rules.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -40,8 +42,8 @@ QLabel *skinLabel(QWidget *parent, const QString &name, const QString &caption, 
 
 } // namespace
 
-frmAdd::frmAdd(AppContext &context, EditRequest request, StatusReporter &status)
-    : Form(context), m_request(std::move(request)), m_status(&status)
+frmAdd::frmAdd(AppContext &context, EditRequest request, EntryHistory &history)
+    : Form(context), m_request(std::move(request)), m_history(&history)
 {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -90,13 +92,13 @@ void frmAdd::createControls()
             [this] { txtWebsite_KeyPress(Controls::EnterKeyAscii); });
 }
 
-void frmAdd::openForRequest(AppContext &context, StatusReporter &status, const EditRequest &request)
+void frmAdd::openForRequest(AppContext &context, EntryHistory &history, const EditRequest &request)
 {
     if (frmAdd *open = context.windows.Find<frmAdd>()) {
-        open->m_status = &status;
+        open->m_history = &history;
         open->loadRequest(request);
     }
-    context.windows.Show<frmAdd>(request, status);
+    context.windows.Show<frmAdd>(request, history);
 }
 
 bool frmAdd::mayDiscardTyping(AppContext &context)
@@ -160,10 +162,20 @@ void frmAdd::trackEditedEntry()
         m_editedEntry = QPersistentModelIndex(rows.index(position - 1, 0));
 }
 
+// Wherever sorting, adding and deleting move the entry. Once the list was read
+// again (a lock, another program's change), it is found by what it held, if
+// it is still there.
 void frmAdd::followEditedEntry()
 {
     if (isAddMode())
         return;
+    if (!m_editedEntry.isValid()) {
+        const EntryListModel &model = m_ctx.session().entries();
+        const EntryRow edited(VaultEntry{m_request.EditUsername, m_request.EditPassword, m_request.EditLocation});
+        const std::vector<EntryRow> &rows = model.rows();
+        if (const auto found = std::find(rows.begin(), rows.end(), edited); found != rows.end())
+            m_editedEntry = QPersistentModelIndex(model.index(static_cast<int>(found - rows.begin()), 0));
+    }
     m_request.EditRow = m_editedEntry.isValid() ? m_editedEntry.row() + 1 : 0;
 }
 
@@ -197,11 +209,10 @@ bool frmAdd::acceptTyped(const VaultEntry &entry)
 
 std::optional<Result<VaultSession::SaveStatus>> frmAdd::writeRow(const VaultEntry &entry)
 {
-    VaultSession &session = m_ctx.session();
     if (isAddMode())
-        return session.add(entry);
+        return m_history->add(entry);
     if (m_editedEntry.isValid())
-        return session.replace(m_editedEntry.row(), entry);
+        return m_history->replace(m_editedEntry.row(), entry);
     // Its entry is gone: writing at the old position would overwrite another one.
     const platform::MsgResult answer = m_ctx.MsgBox(
             QStringLiteral("The entry you are editing was deleted while the editor was open.")
@@ -211,7 +222,7 @@ std::optional<Result<VaultSession::SaveStatus>> frmAdd::writeRow(const VaultEntr
             platform::MsgButtons::OkCancel, QStringLiteral("Entry Deleted"));
     if (answer != platform::MsgResult::Ok)
         return std::nullopt;
-    return session.add(entry);
+    return m_history->add(entry);
 }
 
 void frmAdd::cmdAdd_Click()
@@ -223,7 +234,8 @@ void frmAdd::cmdAdd_Click()
     if (!attempt)
         return;
     // A failed save has told the user; the change stays in the list for the next save.
-    modGlobals::SaveVault(m_ctx, *m_status, std::move(*attempt), QStringLiteral("Added new entry.  Data saved."));
+    modGlobals::SaveVault(m_ctx, m_history->status(), std::move(*attempt),
+                          QStringLiteral("Added new entry.  Data saved."));
     m_ctx.windows.Unload(this);
 }
 

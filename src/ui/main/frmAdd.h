@@ -19,8 +19,8 @@ struct EditRequest {
     QString EditLocation;
 };
 
+class EntryHistory;
 class QLabel;
-class StatusReporter;
 class QLineEdit;
 class QToolButton;
 
@@ -31,11 +31,12 @@ class frmAdd : public Form
     Q_OBJECT
 
 public:
-    frmAdd(AppContext &context, EditRequest request, StatusReporter &status);
+    // Saves through the history, which reports on the main window's status line.
+    frmAdd(AppContext &context, EditRequest request, EntryHistory &history);
 
     // Opens the editor for this request; an editor that is open already takes
     // the new request over, so Save does what it shows.
-    static void openForRequest(AppContext &context, StatusReporter &status, const EditRequest &request);
+    static void openForRequest(AppContext &context, EntryHistory &history, const EditRequest &request);
     // True unless the open editor holds typed text and the user chose to keep it.
     static bool mayDiscardTyping(AppContext &context);
 
@@ -72,7 +73,7 @@ private:
     std::optional<Result<VaultSession::SaveStatus>> writeRow(const VaultEntry &entry);
 
     EditRequest m_request;
-    StatusReporter *m_status = nullptr;
+    EntryHistory *m_history = nullptr;
     // What the boxes held when the request was loaded.
     VaultEntry m_loaded;
 

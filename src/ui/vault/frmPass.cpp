@@ -4,9 +4,9 @@
 #include "ui/base/Controls.h"
 #include "ui/base/Twips.h"
 #include "ui/skin/modSkin.h"
+#include "ui/vault/NewMasterPassword.h"
 #include "ui/vault/modGlobals.h"
 #include "ui/base/modOnTop.h"
-#include "vault/Rules.h"
 #include "vault/VaultSession.h"
 
 #include <QCoreApplication>
@@ -30,14 +30,6 @@ constexpr int CheckModeHeight = 1845;
 constexpr int CheckModeBoxTop = 360;
 constexpr int CheckModeButtonTop = 780;
 
-QLineEdit *passwordBox(QWidget *parent, const QString &name, const QRect &twips)
-{
-    QLineEdit *box = Controls::textBox(parent, name, twips);
-    box->setEchoMode(QLineEdit::Password);
-    box->setStyleSheet(u"lineedit-password-character: 42"_s); // '*'
-    box->setFont(Controls::verdana(8.25));
-    return box;
-}
 
 int bottomOf(const QWidget *control)
 {
@@ -69,10 +61,10 @@ void frmPass::createControls()
     SkinLabel1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SkinLabel2 = Controls::label(area, u"SkinLabel2"_s, u"Password:"_s, {120, 540, 915, 255},
                                  Controls::Kind::SkinLabel);
-    txtPass = passwordBox(area, u"txtPass"_s, {1740, 480, 4995, 315});
+    txtPass = Controls::passwordBox(area, u"txtPass"_s, {1740, 480, 4995, 315});
     SkinLabel3 = Controls::label(area, u"SkinLabel3"_s, u"Retype Password:"_s,
                                  {120, 2460, 1935, 255}, Controls::Kind::SkinLabel);
-    txtPass2 = passwordBox(area, u"txtPass2"_s, {1740, 2400, 4995, 315});
+    txtPass2 = Controls::passwordBox(area, u"txtPass2"_s, {1740, 2400, 4995, 315});
     // Screen readers name each box after its label.
     SkinLabel2->setBuddy(txtPass);
     SkinLabel3->setBuddy(txtPass2);
@@ -193,21 +185,13 @@ void frmPass::cmdCancel_Click()
 void frmPass::acceptNewPassword()
 {
     const QString password = txtPass->text();
-    const Rules::MasterPasswordCheck check = Rules::checkMasterPassword(password);
-    using Problem = Rules::MasterPasswordCheck::Problem;
-    if (check.problem == Problem::TooShort) {
-        askUser(u"You must enter a password that is at least 4 characters long"_s, MsgButtons::Ok);
-        return;
-    }
-    if (txtPass2->text() != password) {
-        askUser(u"Your passwords did not match.  Please try again."_s, MsgButtons::Ok);
-        txtPass2->clear();
-        txtPass->clear();
-        txtPass->setFocus();
-        return;
-    }
-    if (check.problem == Problem::Unstorable) {
-        askUser(u"This password cannot be used: "_s + check.reason + u'.', MsgButtons::Ok, u"Error"_s);
+    if (const auto refusal = NewMasterPassword::check(password, txtPass2->text())) {
+        askUser(refusal->text, MsgButtons::Ok, refusal->title);
+        if (refusal->mismatch) {
+            txtPass2->clear();
+            txtPass->clear();
+            txtPass->setFocus();
+        }
         return;
     }
     Timer1.stop();

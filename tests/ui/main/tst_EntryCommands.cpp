@@ -366,6 +366,63 @@ private slots:
         main->cmdDelete_Click();
         QCOMPARE(env.vaultBytes(), vaultFile({ThreeEntries[1], ThreeEntries[0]}));
     }
+
+    void hiddenPasswordsShowBulletsButCopyTheRealOne()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, {{"ann", "a", "x"}, {"bob", "a-much-longer-password", "y"}}, 2);
+        main->mnuHidePasswords->trigger();
+        const QAbstractItemModel *shownRows = main->lstPass->model();
+        const QString bullets(8, QChar(0x2022));
+        for (int row = 0; row < 2; ++row) {
+            QCOMPARE(shownRows->index(row, 1).data().toString(), bullets);
+            QVERIFY(shownRows->index(row, 1).data(Qt::ToolTipRole).isNull());
+        }
+        main->mnuCopyItem[1]->trigger();
+        QCOMPARE(env.platform.clipboard, QStringLiteral("a-much-longer-password"));
+        QCOMPARE(main->statusText(), QStringLiteral("Copied Password ") + bullets);
+        QCOMPARE(env.platform.settings[FakePlatform::settingKey("Keyholder", "Settings", "hidePasswords")],
+                 QStringLiteral("1"));
+
+        main->mnuHidePasswords->trigger();
+        QCOMPARE(shownRows->index(0, 1).data().toString(), QStringLiteral("a"));
+    }
+
+    void keysInTheListRunTheirCommands_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("boxTitle");
+        QTest::addColumn<QString>("editorTitle");
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << "Confirm Delete" << "";
+        QTest::newRow("Enter") << int(Qt::Key_Return) << "" << "Edit an entry";
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << "" << "Edit an entry";
+    }
+
+    void keysInTheListRunTheirCommands()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, boxTitle);
+        QFETCH(QString, editorTitle);
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 2);
+        QTest::keyClick(main->lstPass, Qt::Key(key));
+        QCOMPARE(env.platform.messages.empty() ? QString() : env.platform.messages.front().title, boxTitle);
+        QCOMPARE(editor(env) ? editor(env)->windowTitle() : QString(), editorTitle);
+        if (editor(env))
+            QCOMPARE(editor(env)->txtUsername->text(), QStringLiteral("bob"));
+    }
+
+    void aDoubleClickEditsTheEntry()
+    {
+        TestEnv env;
+        Form1 *main = startWithSelected(env, ThreeEntries, 3);
+        const QPoint cy = main->lstPass->visualRect(main->lstPass->model()->index(2, 0)).center();
+        QTest::mousePress(main->lstPass->viewport(), Qt::LeftButton, {}, cy);
+        QTest::mouseRelease(main->lstPass->viewport(), Qt::LeftButton, {}, cy);
+        QTest::mouseDClick(main->lstPass->viewport(), Qt::LeftButton, {}, cy);
+        QVERIFY(editor(env));
+        QCOMPARE(editor(env)->txtUsername->text(), QStringLiteral("cy"));
+    }
 };
 
 QTEST_MAIN(EntryCommandsTest)

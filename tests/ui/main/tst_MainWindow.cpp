@@ -86,20 +86,27 @@ private slots:
     {
         TestEnv env;
         Form1 *main = env.startProgram();
+        // Each title is underlined on its first letter.
         QStringList menus;
         for (QAction *action : main->menuBar()->actions())
             menus << action->text();
-        QCOMPARE(menus, (QStringList{"File", "Data", "Copy", "Help", "About"}));
+        QCOMPARE(menus, (QStringList{"&File", "&Data", "&Copy", "&Help", "&About"}));
+        // The designed items come first (Exit last), without shortcuts; more
+        // items follow behind a separator.
         const auto captions = [](QMenu *menu) {
             QStringList texts;
             for (QAction *action : menu->actions()) {
+                if (action->isSeparator())
+                    break;
                 texts << action->text();
                 if (!action->shortcut().isEmpty())
                     texts << QStringLiteral("has a shortcut");
             }
             return texts;
         };
-        QCOMPARE(captions(main->mnuFile), QStringList{"Exit"});
+        QCOMPARE(main->mnuFile->actions().back()->text(), QStringLiteral("Exit"));
+        QVERIFY(main->mnuFile->actions().back()->shortcut().isEmpty());
+        QVERIFY(main->mnuFile->actions().at(main->mnuFile->actions().size() - 2)->isSeparator());
         QCOMPARE(captions(main->mnuData),
                  (QStringList{"Add Username/Password", "Delete Selected Item", "Edit Selected Item",
                               "Goto \"Used At\" Location"}));

@@ -1,0 +1,60 @@
+#include "ui/main/FindBox.h"
+
+#include "ui/base/Controls.h"
+#include "ui/base/Twips.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+FindBox::FindBox(QWidget *parent, int widthTwips) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("FindBox"));
+    lblFind = Controls::label(this, QStringLiteral("lblFind"), QStringLiteral("Find:"), {0, 60, 600, 255});
+    txtFind = Controls::textBox(this, QStringLiteral("txtFind"), {660, 0, widthTwips - 660, 315});
+    lblFind->setBuddy(txtFind);
+    txtFind->setClearButtonEnabled(true);
+    txtFind->installEventFilter(this);
+    connect(txtFind, &QLineEdit::textChanged, this, &FindBox::findChanged);
+    hide();
+}
+
+void FindBox::open()
+{
+    show();
+    raise();
+    txtFind->setFocus();
+    txtFind->selectAll();
+}
+
+QString FindBox::text() const
+{
+    return txtFind->text();
+}
+
+void FindBox::close()
+{
+    if (isHidden())
+        return;
+    txtFind->clear();
+    hide();
+    emit closed();
+}
+
+bool FindBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != txtFind || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
+        return false;
+    if (key->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    if (key->key() == Qt::Key_Down) {
+        emit downPressed();
+        return true;
+    }
+    return false;
+}

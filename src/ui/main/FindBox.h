@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+
+// "Find:" and a box above the entry list: each change of the text narrows the
+// list. Escape empties and closes it; Down goes on into the list.
+class FindBox : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Its height, in twips, that the list gives up while it shows.
+    static constexpr int HeightTwips = 375;
+
+    FindBox(QWidget *parent, int widthTwips);
+
+    // Shows the box with the focus in it.
+    void open();
+    QString text() const;
+    // Empties and hides the box.
+    void close();
+
+    QLabel *lblFind = nullptr;
+    QLineEdit *txtFind = nullptr;
+
+signals:
+    void findChanged(const QString &text);
+    void closed();
+    void downPressed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};
