@@ -19,7 +19,7 @@ FindBox::FindBox(QWidget *parent, int widthTwips) : QWidget(parent)
     hide();
 }
 
-void FindBox::open()
+void FindBox::openForTyping()
 {
     show();
     raise();
@@ -27,12 +27,7 @@ void FindBox::open()
     txtFind->selectAll();
 }
 
-QString FindBox::text() const
-{
-    return txtFind->text();
-}
-
-void FindBox::close()
+void FindBox::dismiss()
 {
     if (isHidden())
         return;
@@ -49,7 +44,7 @@ bool FindBox::eventFilter(QObject *watched, QEvent *event)
     if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
         return false;
     if (key->key() == Qt::Key_Escape) {
-        close();
+        dismiss();
         return true;
     }
     if (key->key() == Qt::Key_Down) {

@@ -18,10 +18,9 @@ public:
     FindBox(QWidget *parent, int widthTwips);
 
     // Shows the box with the focus in it.
-    void open();
-    QString text() const;
+    void openForTyping();
     // Empties and hides the box.
-    void close();
+    void dismiss();
 
     QLabel *lblFind = nullptr;
     QLineEdit *txtFind = nullptr;

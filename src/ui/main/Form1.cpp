@@ -491,7 +491,7 @@ void Form1::openFind()
         Twips::place(lstPass, list.left(), list.top() + FindBox::HeightTwips, list.width(),
                      list.height() - FindBox::HeightTwips);
     }
-    findBox->open();
+    findBox->openForTyping();
 }
 
 void Form1::closeFind()
