@@ -1,6 +1,7 @@
 #include "EntryListModel.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
 
 EntryListModel::EntryListModel(QObject *parent) : QAbstractTableModel(parent)
@@ -39,6 +40,17 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
     if (role == Qt::DisplayRole)
         return row(index.row()).field(index.column()).toString();
     return {};
+}
+
+int EntryListModel::nearestRowOf(const VaultEntry &entry, int near) const
+{
+    const EntryRow wanted(entry);
+    int best = -1;
+    for (int row = 0; row < rowCount(); ++row) {
+        if (m_rows[static_cast<size_t>(row)] == wanted && (best < 0 || std::abs(row - near) < std::abs(best - near)))
+            best = row;
+    }
+    return best;
 }
 
 // Texts are case-folded first: not every collation backend ignores case by itself.

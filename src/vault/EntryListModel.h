@@ -30,6 +30,8 @@ public:
     const std::vector<EntryRow> &rows() const { return m_rows; }
     const EntryRow &row(int row) const { return m_rows.at(static_cast<size_t>(row)); }
     VaultEntry entry(int row) const { return this->row(row).entry(); }
+    // The row holding this entry; of equal ones, the nearest to `near`. -1 when none does.
+    int nearestRowOf(const VaultEntry &entry, int near) const;
     // Adds at the end, or at its place in the order once the list is sorted. Returns the row.
     int add(const VaultEntry &entry);
     // As add, but at row (kept within the list) while the list is not sorted.

@@ -28,6 +28,12 @@ public:
     }
 
     bool isRunning() const { return m_thread != nullptr; }
+    // Until the work is done; its result still comes back later, as usual.
+    void wait()
+    {
+        if (m_thread)
+            m_thread->wait();
+    }
 
     // done runs on receiver's thread, unless receiver is gone by then.
     void start(QObject *receiver, std::function<T()> work, std::function<void(T)> done)

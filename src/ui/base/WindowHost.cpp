@@ -54,6 +54,7 @@ void WindowHost::Show(Form *window)
 
 void WindowHost::hideForLock()
 {
+    m_activeAtLock = QApplication::activeWindow();
     if (m_mainWindow && m_mainWindow->isVisible())
         m_hiddenForLock.emplace_back(m_mainWindow);
     for (auto &[type, window] : m_windows) {
@@ -73,8 +74,8 @@ void WindowHost::showAfterLock()
             window->raise();
         }
     }
-    if (!hidden.empty() && hidden.back())
-        hidden.back()->activateWindow();
+    if (m_activeAtLock && m_activeAtLock->isVisible())
+        m_activeAtLock->activateWindow();
 }
 
 bool WindowHost::isHiddenForLock(const Form *window) const

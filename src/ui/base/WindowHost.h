@@ -90,5 +90,6 @@ private:
     std::map<std::type_index, QPointer<Form>> m_windows;
     QPointer<Form> m_mainWindow;
     std::vector<QPointer<Form>> m_hiddenForLock;
+    QPointer<QWidget> m_activeAtLock;
     bool m_ended = false;
 };

@@ -2,6 +2,7 @@
 
 #include "ui/base/AppContext.h"
 #include "ui/base/UserSettings.h"
+#include "ui/vault/frmChangePassword.h"
 #include "ui/vault/frmPass.h"
 #include "vault/VaultSession.h"
 
@@ -73,6 +74,8 @@ void VaultLocker::lock()
         return;
     m_locked = true;
     m_idle.stop();
+    // It holds the master password typed into it; a key it was making waits no longer.
+    m_ctx.windows.Unload<frmChangePassword>();
     m_ctx.windows.hideForLock();
     // Message boxes too: one may show a password. Hidden, each answers Cancel.
     for (QWidget *window : QApplication::topLevelWidgets()) {
@@ -81,6 +84,7 @@ void VaultLocker::lock()
     }
     m_ctx.session().lock();
     m_ctx.clipboard.clearIfStillOurs();
+    emit locked();
     frmPass *dialog = m_ctx.windows.Show<frmPass>(frmPass::Mode::Check);
     if (dialog)
         connect(dialog, &frmPass::vaultOpened, this, &VaultLocker::afterUnlock);

@@ -48,6 +48,8 @@ public:
     IdleWatch &idleWatch() { return m_idle; }
 
 signals:
+    // The vault is locked: what was done since the unlock is forgotten.
+    void locked();
     // With what the status line should say ("Loaded N entries").
     void unlocked(const QString &status);
 

@@ -69,7 +69,7 @@ QString addressFor(const QString &location)
 
 void Delete(AppContext &context, EntryList &list, EntryHistory &history)
 {
-    StatusReporter &status = history.status();
+    StatusReporter &status = history.statusLine();
     const int position = list.firstSelectedPosition();
     if (position == 0) {
         status.SetStatus(QStringLiteral("You must first select an entry to delete."));

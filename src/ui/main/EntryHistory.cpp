@@ -4,11 +4,8 @@
 #include "ui/base/StatusReporter.h"
 #include "ui/vault/modGlobals.h"
 
-#include <QTimer>
-
-#include <cstdlib>
-
-// One change, as the entry was before and after it.
+// One change, as the entry was before and after it. Its steps only change the
+// list; the history saves and reports once the stack is done with it.
 class EntryChange : public QUndoCommand
 {
 public:
@@ -19,46 +16,25 @@ public:
     {
     }
 
-    void redo() override
-    {
-        if (!m_done) {
-            m_done = true;
-            m_history.m_firstAttempt = m_history.apply(m_before, m_after, m_row);
-            return;
-        }
-        step(m_before, m_after, QStringLiteral("Redone: "));
-    }
-
-    void undo() override { step(m_after, m_before, QStringLiteral("Undone: ")); }
+    void redo() override { step(m_before, m_after); }
+    void undo() override { step(m_after, m_before); }
 
 private:
-    void step(const std::optional<VaultEntry> &from, const std::optional<VaultEntry> &to, const QString &done)
+    void step(const std::optional<VaultEntry> &from, const std::optional<VaultEntry> &to)
     {
-        std::optional<Result<VaultSession::SaveStatus>> attempt = m_history.apply(from, to, m_row);
-        if (!attempt) {
-            m_history.status().SetStatus(QStringLiteral("Cannot take this back: the entry is no longer in the list."));
-            setObsolete(true);
-            return;
-        }
-        modGlobals::SaveVault(m_history.m_ctx, m_history.status(), std::move(*attempt),
-                              done + text() + QStringLiteral(".  Data saved."));
-        if (to)
-            emit m_history.stepLanded(m_row);
+        m_history.m_lastStep = m_history.apply(from, to, m_row);
+        setObsolete(!m_history.m_lastStep.attempt);
     }
 
     EntryHistory &m_history;
     const std::optional<VaultEntry> m_before;
     const std::optional<VaultEntry> m_after;
     int m_row;
-    bool m_done = false;
 };
 
 EntryHistory::EntryHistory(AppContext &context, StatusReporter &status, QObject *parent)
     : QObject(parent), m_ctx(context), m_status(&status)
 {
-    // Rows in the history name places in the list as this run made it.
-    connect(&context.session().entries(), &QAbstractItemModel::modelReset, this,
-            [this] { QTimer::singleShot(0, &m_stack, &QUndoStack::clear); });
 }
 
 Result<VaultSession::SaveStatus> EntryHistory::add(const VaultEntry &entry)
@@ -82,53 +58,81 @@ Result<VaultSession::SaveStatus> EntryHistory::remove(int row)
 Result<VaultSession::SaveStatus> EntryHistory::push(std::optional<VaultEntry> before,
                                                     std::optional<VaultEntry> after, int row, const QString &what)
 {
-    m_firstAttempt.reset();
+    m_stepping = true;
     m_stack.push(new EntryChange(*this, std::move(before), std::move(after), row, what));
-    Result<VaultSession::SaveStatus> attempt = std::move(*m_firstAttempt);
-    m_firstAttempt.reset();
+    m_stepping = false;
+    // The entry of a change is in the list, so this step always has an attempt.
+    Result<VaultSession::SaveStatus> attempt = std::move(*std::exchange(m_lastStep, {}).attempt);
+    if (std::exchange(m_clearAfterStep, false))
+        m_stack.clear();
     return attempt;
 }
 
 void EntryHistory::undo()
 {
-    if (m_stack.canUndo() && !modGlobals::RefuseChangeWhenReadOnly(m_ctx))
-        m_stack.undo();
+    if (m_stack.canUndo())
+        takeStep(&QUndoStack::undo, QStringLiteral("Undone: ") + m_stack.undoText(),
+                 QStringLiteral("Cannot undo: the entry is no longer in the list."));
 }
 
 void EntryHistory::redo()
 {
-    if (m_stack.canRedo() && !modGlobals::RefuseChangeWhenReadOnly(m_ctx))
-        m_stack.redo();
+    if (m_stack.canRedo())
+        takeStep(&QUndoStack::redo, QStringLiteral("Redone: ") + m_stack.redoText(),
+                 QStringLiteral("Cannot redo: the entry is no longer in the list."));
 }
 
-std::optional<Result<VaultSession::SaveStatus>> EntryHistory::apply(const std::optional<VaultEntry> &from,
-                                                                     const std::optional<VaultEntry> &to, int &row)
+void EntryHistory::takeStep(void (QUndoStack::*step)(), const QString &done, const QString &refusal)
+{
+    if (modGlobals::RefuseChangeWhenReadOnly(m_ctx))
+        return;
+    m_stepping = true;
+    (m_stack.*step)();
+    m_stepping = false;
+    report(done, refusal);
+}
+
+void EntryHistory::forget()
+{
+    if (m_stepping)
+        m_clearAfterStep = true;
+    else
+        m_stack.clear();
+}
+
+void EntryHistory::report(const QString &done, const QString &refusal)
+{
+    Step step = std::exchange(m_lastStep, {});
+    StatusReporter &status = statusLine();
+    if (std::exchange(m_clearAfterStep, false))
+        m_stack.clear();
+    if (!step.attempt) {
+        emit stepRefused(refusal);
+        return;
+    }
+    if (!modGlobals::SaveVault(m_ctx, status, std::move(*step.attempt), done + QStringLiteral(".  Data saved.")))
+        return;
+    // Saving may have read another program's change in: the entry is looked for again.
+    if (step.landed) {
+        if (const int row = m_ctx.session().entries().nearestRowOf(*step.landed, step.row); row >= 0)
+            emit stepLanded(row);
+    }
+}
+
+EntryHistory::Step EntryHistory::apply(const std::optional<VaultEntry> &from, const std::optional<VaultEntry> &to,
+                                       int &row)
 {
     VaultSession &session = m_ctx.session();
+    const EntryListModel &entries = session.entries();
     if (from) {
-        const int at = rowNear(*from, row);
+        const int at = entries.nearestRowOf(*from, row);
         if (at < 0)
-            return std::nullopt;
+            return {};
         row = at;
     }
-    Result<VaultSession::SaveStatus> attempt = !from ? session.insert(row, *to)
-                                              : to   ? session.replace(row, *to)
-                                                     : session.remove(row);
+    Step step{!from ? session.insert(row, *to) : to ? session.replace(row, *to) : session.remove(row), to, row};
     // A sorted list may have put it elsewhere.
-    if (const int at = to ? rowNear(*to, row) : -1; at >= 0)
-        row = at;
-    return attempt;
-}
-
-// The same entry may be in the list more than once: the one closest to where it was.
-int EntryHistory::rowNear(const VaultEntry &entry, int row) const
-{
-    const std::vector<EntryRow> &rows = m_ctx.session().entries().rows();
-    const EntryRow wanted(entry);
-    int best = -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i] == wanted && (best < 0 || std::abs(static_cast<int>(i) - row) < std::abs(best - row)))
-            best = static_cast<int>(i);
-    }
-    return best;
+    if (const int at = to ? entries.nearestRowOf(*to, row) : -1; at >= 0)
+        row = step.row = at;
+    return step;
 }

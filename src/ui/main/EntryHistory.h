@@ -14,8 +14,8 @@ class StatusReporter;
 
 // The adds, edits and deletes of this run, since the vault was unlocked: each
 // goes to the vault through here, so it can be taken back and done again.
-// Every step is saved at once. A list read again from the file (another
-// program's change, a lock) starts the history afresh.
+// Every step is saved at once. Entries are found again by what they hold, so
+// another program's change in between does no harm.
 class EntryHistory : public QObject
 {
     Q_OBJECT
@@ -23,7 +23,7 @@ class EntryHistory : public QObject
 public:
     EntryHistory(AppContext &context, StatusReporter &status, QObject *parent = nullptr);
 
-    StatusReporter &status() const { return *m_status; }
+    StatusReporter &statusLine() const { return *m_status; }
 
     // The changes, as VaultSession makes them; rows are 0-based.
     Result<VaultSession::SaveStatus> add(const VaultEntry &entry);
@@ -32,6 +32,8 @@ public:
 
     void undo();
     void redo();
+    // Forgets every step: the vault locked.
+    void forget();
     QUndoStack &stack() { return m_stack; }
 
 signals:
@@ -39,20 +41,31 @@ signals:
     void added();
     // An undo or redo left this entry (0-based row) in the list.
     void stepLanded(int row);
+    // An undo or redo found its entry no longer in the list, and did nothing.
+    void stepRefused(const QString &why);
 
 private:
     friend class EntryChange;
+    // What one step did: nothing when `from` was no longer in the list.
+    struct Step
+    {
+        std::optional<Result<VaultSession::SaveStatus>> attempt;
+        std::optional<VaultEntry> landed;
+        int row = 0;
+    };
     // Turns `from` into `to` in the list, near the row; nothing for either side
-    // is an add or a delete. False when `from` is no longer in the list.
-    std::optional<Result<VaultSession::SaveStatus>> apply(const std::optional<VaultEntry> &from,
-                                                          const std::optional<VaultEntry> &to, int &row);
+    // is an add or a delete. The row follows the entry.
+    Step apply(const std::optional<VaultEntry> &from, const std::optional<VaultEntry> &to, int &row);
     Result<VaultSession::SaveStatus> push(std::optional<VaultEntry> before, std::optional<VaultEntry> after,
                                           int row, const QString &what);
-    int rowNear(const VaultEntry &entry, int row) const;
+    void takeStep(void (QUndoStack::*step)(), const QString &done, const QString &refusal);
+    // The stack's step has returned; saving may open boxes, which must not run inside it.
+    void report(const QString &done, const QString &refusal);
 
     AppContext &m_ctx;
     StatusReporter *m_status;
     QUndoStack m_stack;
-    // What the first step of a change gave, for the one who asked for it.
-    std::optional<Result<VaultSession::SaveStatus>> m_firstAttempt;
+    Step m_lastStep;
+    bool m_stepping = false;
+    bool m_clearAfterStep = false;
 };

@@ -100,6 +100,8 @@ int EntryList::firstSelectedPosition() const
 void EntryList::selectPosition(int position)
 {
     const QModelIndex shown = m_shown->mapFromSource(m_model->index(rowOf(position), 0));
+    if (!shown.isValid())
+        return;
     setCurrentIndex(shown);
     scrollTo(shown);
 }
@@ -107,9 +109,14 @@ void EntryList::selectPosition(int position)
 void EntryList::setFind(const QString &typed)
 {
     m_shown->setFind(typed);
-    if (!typed.trimmed().isEmpty() && m_shown->rowCount() > 0)
+    if (m_shown->rowCount() > 0)
         setCurrentIndex(m_shown->index(0, 0));
-    else if (currentIndex().isValid())
+}
+
+void EntryList::endFind()
+{
+    m_shown->setFind({});
+    if (currentIndex().isValid())
         scrollTo(currentIndex());
 }
 

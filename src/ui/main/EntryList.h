@@ -27,12 +27,15 @@ public:
 
     // The first selected row, scanning from position 1; 0 when none is.
     int firstSelectedPosition() const;
-    // Makes the entry at this position the current and selected one, in view.
+    // Makes the entry at this position the current and selected one, in view,
+    // unless the find box hides it.
     void selectPosition(int position);
 
     // Shows only the entries holding every typed word; the first of them becomes
-    // the selected one. Empty text shows every entry, the selection kept.
+    // the selected one.
     void setFind(const QString &typed);
+    // Shows every entry again, the selection kept.
+    void endFind();
     void setPasswordsHidden(bool hidden);
     bool passwordsHidden() const;
 

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 FindBox::FindBox(QWidget *parent, int widthTwips) : QWidget(parent)
 {
@@ -31,6 +32,8 @@ void FindBox::dismiss()
 {
     if (isHidden())
         return;
+    // Closing is not a change of the text: the selection stays.
+    const QSignalBlocker quiet(txtFind);
     txtFind->clear();
     hide();
     emit closed();

@@ -6,7 +6,8 @@ class QLabel;
 class QLineEdit;
 
 // "Find:" and a box above the entry list: each change of the text narrows the
-// list. Escape empties and closes it; Down goes on into the list.
+// list. Escape empties and closes it (so does Escape in the window); Down goes
+// on into the list.
 class FindBox : public QWidget
 {
     Q_OBJECT

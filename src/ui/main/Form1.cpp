@@ -82,6 +82,7 @@ Form1::Form1(AppContext &context) : Form(context)
     m_history = new EntryHistory(context, *this, this);
     m_locker = new VaultLocker(context, this);
     connect(m_locker, &VaultLocker::unlocked, this, &Form1::SetStatus);
+    connect(m_locker, &VaultLocker::locked, m_history, &EntryHistory::forget);
     createButtons();
     createListAndStatus();
     createMenus();
@@ -190,6 +191,7 @@ void Form1::createListAndStatus()
     connect(findBox, &FindBox::downPressed, lstPass, [this] { lstPass->setFocus(); });
     // A new entry is shown, whatever was typed to find.
     connect(m_history, &EntryHistory::added, findBox, [this] { findBox->txtFind->clear(); });
+    connect(m_history, &EntryHistory::stepRefused, this, &Form1::SetStatus);
     connect(m_history, &EntryHistory::stepLanded, lstPass, [this](int row) { lstPass->selectPosition(row + 1); });
 
     StatusBar1 = new StatusBar(client());
@@ -220,7 +222,7 @@ void Form1::createMenus()
     createDataItems();
 }
 
-// Above Exit, behind a separator.
+// The lock's items above Exit, behind a separator; the new password after it.
 void Form1::createLockItems()
 {
     QAction *exit = mnuFileItem[0];
@@ -247,10 +249,11 @@ void Form1::createLockItems()
     connect(mnuLockWithScreen, &QAction::toggled, m_locker, &VaultLocker::setLocksWithScreen);
     mnuFile->insertAction(exit, mnuLockWithScreen);
 
-    mnuChangeMasterPassword = new QAction(QStringLiteral("Change Master Password\u2026"), mnuFile);
-    connect(mnuChangeMasterPassword, &QAction::triggered, this, &Form1::changeMasterPassword);
-    mnuFile->insertAction(exit, mnuChangeMasterPassword);
     mnuFile->insertSeparator(exit);
+
+    mnuFile->addSeparator();
+    mnuChangeMasterPassword = mnuFile->addAction(QStringLiteral("Change Master Password\u2026"), this,
+                                                 &Form1::changeMasterPassword);
 }
 
 // After the designed items, behind a separator.
@@ -499,8 +502,14 @@ void Form1::closeFind()
     const QRect list = Twips::rect(lstPass);
     Twips::place(lstPass, list.left(), list.top() - FindBox::HeightTwips, list.width(),
                  list.height() + FindBox::HeightTwips);
-    lstPass->setFind({});
+    lstPass->endFind();
     lstPass->setFocus();
+}
+
+// Escape anywhere in the window closes the find box, as Escape in it does.
+void Form1::escapePressed()
+{
+    findBox->dismiss();
 }
 
 void Form1::changeMasterPassword()

@@ -88,8 +88,10 @@ public:
     QAction *mnuUndo = nullptr;
     QAction *mnuRedo = nullptr;
 
-    EntryHistory &history() { return *m_history; }
     VaultLocker &locker() { return *m_locker; }
+
+protected:
+    void escapePressed() override;
 
 private:
     void createButtons();

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include <algorithm>
 #include <limits>
 
 namespace {
@@ -123,7 +122,10 @@ void frmAdd::Form_Load()
     connect(model, &QAbstractItemModel::rowsRemoved, this, &frmAdd::followEditedEntry);
     connect(model, &QAbstractItemModel::rowsMoved, this, &frmAdd::followEditedEntry);
     connect(model, &QAbstractItemModel::layoutChanged, this, &frmAdd::followEditedEntry);
-    connect(model, &QAbstractItemModel::modelReset, this, &frmAdd::followEditedEntry);
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        m_listReadAgain = true;
+        followEditedEntry();
+    });
     loadRequest(m_request);
     if (m_ctx.branding.UseSkin)
         modSkin::SkinForm(m_ctx, this);
@@ -138,6 +140,7 @@ void frmAdd::loadRequest(const EditRequest &request)
 {
     m_request = request;
     m_editedEntry = QPersistentModelIndex();
+    m_listReadAgain = false;
     if (isAddMode()) {
         setWindowTitle(QStringLiteral("Add an entry"));
         txtUsername->clear();
@@ -163,18 +166,19 @@ void frmAdd::trackEditedEntry()
 }
 
 // Wherever sorting, adding and deleting move the entry. Once the list was read
-// again (a lock, another program's change), it is found by what it held, if
-// it is still there.
+// again (a lock, another program's change), the entry is found by what it
+// held, if it is still there; one deleted here stays deleted.
 void frmAdd::followEditedEntry()
 {
     if (isAddMode())
         return;
-    if (!m_editedEntry.isValid()) {
+    if (!m_editedEntry.isValid() && m_listReadAgain) {
         const EntryListModel &model = m_ctx.session().entries();
-        const EntryRow edited(VaultEntry{m_request.EditUsername, m_request.EditPassword, m_request.EditLocation});
-        const std::vector<EntryRow> &rows = model.rows();
-        if (const auto found = std::find(rows.begin(), rows.end(), edited); found != rows.end())
-            m_editedEntry = QPersistentModelIndex(model.index(static_cast<int>(found - rows.begin()), 0));
+        const VaultEntry edited{m_request.EditUsername, m_request.EditPassword, m_request.EditLocation};
+        if (const int row = model.nearestRowOf(edited, m_request.EditRow - 1); row >= 0) {
+            m_editedEntry = QPersistentModelIndex(model.index(row, 0));
+            m_listReadAgain = false;
+        }
     }
     m_request.EditRow = m_editedEntry.isValid() ? m_editedEntry.row() + 1 : 0;
 }
@@ -234,7 +238,7 @@ void frmAdd::cmdAdd_Click()
     if (!attempt)
         return;
     // A failed save has told the user; the change stays in the list for the next save.
-    modGlobals::SaveVault(m_ctx, m_history->status(), std::move(*attempt),
+    modGlobals::SaveVault(m_ctx, m_history->statusLine(), std::move(*attempt),
                           QStringLiteral("Added new entry.  Data saved."));
     m_ctx.windows.Unload(this);
 }

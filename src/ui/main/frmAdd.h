@@ -79,4 +79,6 @@ private:
 
     // The entry being edited, wherever sorting, adding and deleting move it.
     QPersistentModelIndex m_editedEntry;
+    // Set when the list was read again and the entry is yet to be found in it.
+    bool m_listReadAgain = false;
 };

@@ -56,10 +56,14 @@ void frmChangePassword::Form_Load()
         modSkin::SkinForm(m_ctx, this);
 }
 
+// A lock closes the window: the key being made is of no use any more, and the
+// work must be over before the session forgets its own.
 void frmChangePassword::Form_Unload()
 {
-    if (isDerivingKey())
-        QGuiApplication::restoreOverrideCursor();
+    if (!isDerivingKey())
+        return;
+    m_deriving.wait();
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void frmChangePassword::escapePressed()
@@ -116,6 +120,8 @@ void frmChangePassword::cmdOK_Click()
 
 void frmChangePassword::finish(const QString &password, Result<VaultSession::MasterChange> prepared)
 {
+    if (isUnloading())
+        return;
     if (Result<void> changed = m_ctx.session().finishMasterChange(password, std::move(prepared)); !changed) {
         refuse(u"The master password was NOT changed.\n\n"_s + changed.message(), u"Error"_s);
         return;

@@ -90,12 +90,17 @@ private slots:
         QCOMPARE(copiedUsername(env, main), QStringLiteral("Bob Smith"));
     }
 
-    void downGoesIntoTheList()
+    void downGoesIntoTheListWhereEscapeStillEndsTheFind()
     {
         TestEnv env;
         Form1 *main = startFinding(env, "bank");
         QTest::keyClick(main->findBox->txtFind, Qt::Key_Down);
         QVERIFY(main->lstPass->hasFocus());
+        QTest::keyClick(main->lstPass, Qt::Key_Down);
+        QTest::keyClick(main->lstPass, Qt::Key_Escape);
+        QVERIFY(main->findBox->isHidden());
+        QCOMPARE(main->lstPass->model()->rowCount(), int(Entries.size()));
+        QCOMPARE(copiedUsername(env, main), QStringLiteral("carol"));
     }
 
     void changesWhileFindingKeepEveryEntryInTheFile()

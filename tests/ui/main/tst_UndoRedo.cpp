@@ -1,6 +1,7 @@
 #include "EntryTesting.h"
 #include "TestEnv.h"
 #include "ui/main/Form1.h"
+#include "ui/vault/frmPass.h"
 
 #include <QAction>
 #include <QTest>
@@ -97,16 +98,30 @@ private slots:
         QCOMPARE(env.vaultBytes(), vaultFile({Entries[0], Entries[2]}));
     }
 
-    void anotherProgramsChangeEndsTheHistory()
+    void anUndoAfterAnotherProgramsChangeKeepsTheirs()
     {
         TestEnv env;
         Form1 *main = startWith(env, Entries);
         make(env, main, Change::Delete);
-        QVERIFY(main->mnuUndo->isEnabled());
-        env.writeVault(vaultFile({Added}));
-        QTRY_COMPARE(main->lstPass->count(), 1);
-        QTRY_VERIFY(!main->mnuUndo->isEnabled());
-        QCOMPARE(env.vaultBytes(), vaultFile({Added}));
+        env.writeVault(vaultFile({Entries[0], Entries[2], Added}));
+        QTRY_COMPARE(main->lstPass->count(), 3);
+        main->mnuUndo->trigger();
+        QCOMPARE(env.vaultBytes(), vaultFile({Entries[0], Entries[1], Entries[2], Added}));
+        QCOMPARE(main->statusText(), QStringLiteral("Undone: Delete entry.  Data saved."));
+    }
+
+    void aLockWhileAnUndoWaitsOnABoxEndsTheHistory()
+    {
+        TestEnv env;
+        Form1 *main = startWith(env, Entries);
+        make(env, main, Change::Delete);
+        replaceVaultWithFolder(env);
+        env.platform.onMessageBox = [main](const platform::MessageBoxRequest &) { main->mnuLock->trigger(); };
+        main->mnuUndo->trigger();
+        env.platform.onMessageBox = nullptr;
+        QVERIFY(env.ctx().windows.IsLoaded<frmPass>());
+        QVERIFY(!main->mnuUndo->isEnabled());
+        QVERIFY(!main->mnuRedo->isEnabled());
     }
 };
 

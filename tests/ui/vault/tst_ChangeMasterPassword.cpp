@@ -30,6 +30,25 @@ void fill(frmChangePassword *window, const QString &current, const QString &fres
     window->txtRetype->setText(retyped);
 }
 
+// The vault's bytes, encrypted with the usual master password.
+QByteArray encryptedVault(TestEnv &env)
+{
+    env.writeVault(vaultFile(Entries));
+    VaultSession session(env.vaultPath());
+    if (!session.open() || !session.unlock(MasterPassword) || !session.encrypt(EncryptedFormat::KdfLimits{1, 8192}))
+        qFatal("cannot encrypt the test vault");
+    return env.vaultBytes();
+}
+
+// The current password, the new one twice, and OK.
+frmChangePassword *changeTo(TestEnv &env, const QString &password)
+{
+    frmChangePassword *window = openChange(env);
+    fill(window, MasterPassword, password, password);
+    window->cmdOK->click();
+    return window;
+}
+
 } // namespace
 
 class ChangeMasterPasswordTest : public QObject
@@ -54,7 +73,7 @@ private slots:
                                   << "Your passwords did not match.  Please try again."
                                   << "Change Master Password";
         QTest::newRow("unstorable") << MasterPassword << u"new\u4e2dpass"_s << u"new\u4e2dpass"_s
-                                    << "" << "Error";
+                                    << "This password cannot be used: " << "Error";
     }
 
     void refusalsChangeNothing()
@@ -73,13 +92,11 @@ private slots:
         QTest::keyClick(window->txtRetype, Qt::Key_Return);
 
         QCOMPARE(env.platform.messages.size(), size_t(1));
-        if (!text.isEmpty())
-            QCOMPARE(env.platform.messages.front().text, text);
+        QVERIFY2(env.platform.messages.front().text.startsWith(text), qPrintable(env.platform.messages.front().text));
         QCOMPARE(env.platform.messages.front().title, title);
         QCOMPARE(env.vaultBytes(), before);
-        QCOMPARE(env.ctx().session().MasterPassword(), MasterPassword);
         QVERIFY(env.ctx().windows.IsLoaded<frmChangePassword>());
-        QVERIFY(main->statusText() != QStringLiteral("Master password changed.  Data saved."));
+        QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries"));
     }
 
     void aScrambledVaultGetsTheNewMasterLine()
@@ -96,20 +113,28 @@ private slots:
         QVERIFY(env.platform.messages.empty());
     }
 
+    void aLockWhileTheKeyIsMadeChangesNothing()
+    {
+        TestEnv env;
+        const QByteArray before = encryptedVault(env);
+        Form1 *main = env.startUnlocked(MasterPassword);
+        frmChangePassword *window = changeTo(env, "newpass");
+        main->mnuLock->trigger();
+        QVERIFY(!env.ctx().windows.IsLoaded<frmChangePassword>());
+        QVERIFY(TestEnv::waitForPasswordCheck(env));
+        TestEnv::settle();
+        QVERIFY(env.platform.messages.empty());
+        QCOMPARE(env.vaultBytes(), before);
+        QVERIFY(env.enterPassword(MasterPassword));
+        QCOMPARE(main->statusText(), QStringLiteral("Loaded 2 entries"));
+    }
+
     void anEncryptedVaultGetsAFreshKey()
     {
         TestEnv env;
-        env.writeVault(vaultFile(Entries));
-        {
-            VaultSession session(env.vaultPath());
-            QVERIFY(session.open() && session.unlock(MasterPassword).ok()
-                    && session.encrypt(EncryptedFormat::KdfLimits{1, 8192}));
-        }
-        const QByteArray before = env.vaultBytes();
+        const QByteArray before = encryptedVault(env);
         Form1 *main = env.startUnlocked(MasterPassword);
-        frmChangePassword *window = openChange(env);
-        fill(window, MasterPassword, "newpass", "newpass");
-        window->cmdOK->click();
+        frmChangePassword *window = changeTo(env, "newpass");
         QVERIFY(window->isDerivingKey());
         QTRY_VERIFY_WITH_TIMEOUT(!env.ctx().windows.IsLoaded<frmChangePassword>(), 30000);
         QCOMPARE(main->statusText(), QStringLiteral("Master password changed.  Data saved."));
