@@ -118,7 +118,7 @@ private slots:
         TestEnv env;
         const QByteArray before = encryptedVault(env);
         Form1 *main = env.startUnlocked(MasterPassword);
-        frmChangePassword *window = changeTo(env, "newpass");
+        QVERIFY(changeTo(env, "newpass"));
         main->mnuLock->trigger();
         QVERIFY(!env.ctx().windows.IsLoaded<frmChangePassword>());
         QVERIFY(TestEnv::waitForPasswordCheck(env));
