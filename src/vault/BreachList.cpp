@@ -12,6 +12,10 @@
 #include <limits>
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -161,9 +165,14 @@ Result<BreachList> BreachList::open(const QString &path)
     if (!file->open(QIODevice::ReadOnly))
         return Error{u"Could not open the breach list \"%1\": %2"_s.arg(name, file->errorString())};
     const qint64 size = file->size();
-    const uchar *data = size > 0 ? file->map(0, size) : nullptr;
+    uchar *data = size > 0 ? file->map(0, size) : nullptr;
     if (size > 0 && !data)
         return Error{u"Could not read the breach list \"%1\": %2"_s.arg(name, file->errorString())};
+#ifdef Q_OS_UNIX
+    // A search jumps about the file: reading ahead of each line it reads would only fill the cache.
+    if (data)
+        posix_madvise(data, size_t(size), POSIX_MADV_RANDOM);
+#endif
     BreachList list(path, std::move(file), data, size);
     if (Result<void> ordered = list.checkOrder(); !ordered)
         return ordered.error();
