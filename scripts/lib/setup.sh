@@ -8,7 +8,7 @@ BUILD="${KEYHOLDER_BUILD_DIR:-$ROOT/build}"
 # What building and running the program needs.
 RUN_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-webengine-dev xvfb xauth
               fonts-dejavu-core libgl1-mesa-dri xdg-utils pkg-config libsodium-dev
-              libcsv-dev)
+              libcsv-dev libzxcvbn-dev diceware)
 # What the tests and benchmarks add.
 TEST_PACKAGES=(libbenchmark-dev dbus-daemon)
 # What building and checking the Debian package adds.

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -15,12 +17,18 @@ struct CommandInfo
     QStringList options; // the options the command takes, besides the global ones
 };
 
+// What shapes a generated password, for generate and add --generate.
+const QStringList GeneratorOptionNames{u"--length"_s, u"--no-upper"_s, u"--no-lower"_s, u"--no-digits"_s,
+                                       u"--no-symbols"_s, u"--words"_s, u"--separator"_s};
+// What a passphrase has no use for.
+const QStringList CharacterOptionNames = GeneratorOptionNames.mid(0, 5);
+
 const QHash<QString, CommandInfo> &commands()
 {
     static const QHash<QString, CommandInfo> table{
         {u"list"_s, {Command::List, 0, {u"--show-passwords"_s, u"--find"_s}}},
         {u"show"_s, {Command::Show, 1, {}}},
-        {u"add"_s, {Command::Add, 2, {}}},
+        {u"add"_s, {Command::Add, 2, GeneratorOptionNames + QStringList{u"--generate"_s}}},
         {u"edit"_s, {Command::Edit, 1, {u"--username"_s, u"--location"_s, u"--password"_s}}},
         {u"remove"_s, {Command::Remove, 1, {}}},
         {u"export"_s, {Command::Export, -1, {u"--format"_s, u"--force"_s}}},
@@ -29,6 +37,8 @@ const QHash<QString, CommandInfo> &commands()
         {u"encrypt"_s, {Command::Encrypt, 0, {}}},
         {u"decrypt"_s, {Command::Decrypt, 0, {}}},
         {u"passwd"_s, {Command::Passwd, 0, {}}},
+        {u"generate"_s, {Command::Generate, 0, GeneratorOptionNames + QStringList{u"--count"_s}}},
+        {u"check"_s, {Command::Check, 0, {u"--breached"_s}}},
         {u"help"_s, {Command::Help, 0, {}}},
     };
     return table;
@@ -37,7 +47,8 @@ const QHash<QString, CommandInfo> &commands()
 bool takesValue(const QString &option)
 {
     return option == u"--vault" || option == u"--format" || option == u"--username"
-            || option == u"--location" || option == u"--find";
+            || option == u"--location" || option == u"--find" || option == u"--length" || option == u"--words"
+            || option == u"--separator" || option == u"--count" || option == u"--breached";
 }
 
 class Parser
@@ -126,6 +137,10 @@ private:
         case Command::Add:
             inv.username = m_positionals[0];
             inv.location = m_positionals[1];
+            inv.generatePassword = m_options.contains(u"--generate"_s);
+            break;
+        case Command::Check:
+            inv.breachList = m_options.value(u"--breached"_s);
             break;
         case Command::Export:
             inv.file = m_positionals.value(0);
@@ -157,7 +172,50 @@ private:
         inv.newPassword = m_options.contains(u"--password"_s);
         if (inv.command == Command::Edit && !inv.newUsername && !inv.newLocation && !inv.newPassword)
             return fail(u"edit needs --username, --location or --password"_s);
+        return fillGenerator();
+    }
+
+    // The generator's own rules are checked here too, so a size out of range is a usage error.
+    bool fillGenerator()
+    {
+        const auto given = [this](const QString &option) { return m_options.contains(option); };
+        const auto givenAny = [&given](const QStringList &options) { return std::any_of(options.cbegin(), options.cend(), given); };
+        Invocation &inv = m_invocation;
+        if (inv.command == Command::Add && !inv.generatePassword) {
+            return !givenAny(GeneratorOptionNames)
+                    || fail(u"add takes the options of a generated password only with --generate"_s);
+        }
+        if (inv.command != Command::Generate && inv.command != Command::Add)
+            return true;
+        GeneratorOptions &options = inv.generator;
+        if (given(u"--words"_s)) {
+            if (givenAny(CharacterOptionNames))
+                return fail(u"--words makes a passphrase, which takes only --separator"_s);
+            options.mode = GeneratorOptions::Mode::Passphrase;
+            options.separator = m_options.value(u"--separator"_s, options.separator);
+            if (!number(u"--words"_s, options.words))
+                return false;
+        } else if (given(u"--separator"_s)) {
+            return fail(u"--separator goes with --words"_s);
+        }
+        if (given(u"--length"_s) && !number(u"--length"_s, options.length))
+            return false;
+        options.upper = !given(u"--no-upper"_s);
+        options.lower = !given(u"--no-lower"_s);
+        options.digits = !given(u"--no-digits"_s);
+        options.symbols = !given(u"--no-symbols"_s);
+        if (given(u"--count"_s) && (!number(u"--count"_s, inv.count) || inv.count < 1))
+            return fail(u"--count needs a number of at least 1"_s);
+        if (Result<void> allowed = PasswordGenerator::check(options); !allowed)
+            return fail(allowed.message());
         return true;
+    }
+
+    bool number(const QString &option, int &into)
+    {
+        bool ok = false;
+        into = m_options.value(option).toInt(&ok);
+        return ok || fail(u"%1 needs a number"_s.arg(option));
     }
 
     bool fail(const QString &message)
@@ -203,7 +261,10 @@ Commands:
                                holds every word of TEXT, case ignored, each line starting
                                with the entry's number N and a TAB
   show N                       entry N, numbered as list counts from 1
-  add USERNAME LOCATION        a new entry; its password is asked for
+  add USERNAME LOCATION [--generate [GENERATOR OPTIONS]]
+                               a new entry; its password is asked for, or with --generate
+                               made as generate makes it (20 characters unless told), stored
+                               and not shown
   edit N [--username TEXT] [--location TEXT] [--password]
                                changes entry N; --password asks for a new password
   remove N                     deletes entry N
@@ -220,6 +281,21 @@ Commands:
   decrypt                      turns an encrypted vault back into the scrambled format
   passwd                       changes the master password: asks for the current one, then
                                for the new one twice
+  generate [GENERATOR OPTIONS] [--count N]
+                               prints a new password (N of them, one per line); needs no vault
+  check [--breached FILE]      one line per password to change, worst first:
+                               N TAB username TAB location TAB reason, where the reason is
+                               "breached: seen X times" (in FILE, a list of SHA-1 hashes and
+                               counts sorted by hash), "reused: X entries" or "weak: X bits"
+
+Generator options:
+  --length N                   8 to 128 characters (20 unless told), drawn from upper- and
+                               lower-case letters, digits and symbols, each kind at least once,
+                               without I, l, 1, O, 0 or |
+  --no-upper, --no-lower, --no-digits, --no-symbols
+                               leaves that kind out
+  --words N [--separator S]    a passphrase instead: N words (3 to 20) of the EFF large
+                               wordlist, joined with S ("-" unless told)
 
 list and show print control characters escaped (\t, \n, \r, \xHH), so each entry is one
 line and nothing reaches the terminal as a command; export is the lossless form.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "vault/PasswordGenerator.h"
 #include "vault/VaultCsv.h"
 
 #include <QString>
@@ -11,7 +12,8 @@
 // What the user asked for: keyholder-cli [--vault FILE] [--password-stdin] [--take-over] COMMAND [ARGS].
 struct Invocation
 {
-    enum class Command { Help, Version, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt, Passwd };
+    enum class Command { Help, Version, List, Show, Add, Edit, Remove, Export, Import, Create, Encrypt, Decrypt, Passwd,
+                         Generate, Check };
 
     Command command = Command::Help;
     QString vaultPath; // empty: the default vault
@@ -20,6 +22,10 @@ struct Invocation
 
     int entryNumber = 0; // show, edit, remove: 1-based, as list counts
     QString username, location; // add
+    bool generatePassword = false; // add: the password is made, not asked for
+    GeneratorOptions generator; // generate, add --generate
+    int count = 1; // generate: how many passwords
+    QString breachList; // check: the file of breached passwords (empty: none)
     std::optional<QString> newUsername, newLocation; // edit
     bool newPassword = false; // edit
     bool showPasswords = false; // list

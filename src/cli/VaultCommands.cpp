@@ -3,6 +3,8 @@
 #include "Console.h"
 #include "vault/EncryptedFormat.h"
 #include "vault/EntryFind.h"
+#include "vault/PasswordCheck.h"
+#include "vault/PasswordGenerator.h"
 #include "vault/Rules.h"
 #include "vault/VaultCsv.h"
 #include "vault/VaultFile.h"
@@ -113,6 +115,8 @@ int VaultCommands::run()
 
 Result<void> VaultCommands::execute()
 {
+    if (m_invocation.command == Command::Generate)
+        return generate();
     // The same file the program would open.
     const Result<QString> path = VaultLocation::resolve(QCoreApplication::applicationDirPath(), m_invocation.vaultPath);
     if (!path)
@@ -125,6 +129,12 @@ Result<void> VaultCommands::execute()
     if (m_invocation.command == Command::Import) {
         if (Result<void> readable = VaultFile::checkReadableFile(m_invocation.file); !readable)
             return readable;
+    }
+    if (!m_invocation.breachList.isEmpty()) {
+        Result<BreachList> breaches = BreachList::open(m_invocation.breachList);
+        if (!breaches)
+            return breaches.error();
+        m_breaches.emplace(std::move(breaches).value());
     }
     if (m_invocation.command == Command::Export && !m_invocation.file.isEmpty()) {
         if (Result<void> target = checkExportTarget(m_invocation.file, m_invocation.force, session.path()); !target)
@@ -146,6 +156,8 @@ Result<void> VaultCommands::execute()
     case Command::Encrypt: return encrypt(session);
     case Command::Decrypt: return decrypt(session);
     case Command::Passwd: return passwd(session);
+    case Command::Check: return check(session);
+    case Command::Generate:
     case Command::Create:
     case Command::Help:
     case Command::Version: break;
@@ -284,16 +296,21 @@ Result<void> VaultCommands::list(const VaultSession &session)
                 continue;
             m_console.out(QString::number(number) + u'\t');
         }
-        m_console.outEscaped(row.username());
-        if (m_invocation.showPasswords) {
-            m_console.out(u"\t");
-            m_console.outEscaped(row.password());
-        }
-        m_console.out(u"\t");
-        m_console.outEscaped(row.location());
+        outFields(row, m_invocation.showPasswords);
         m_console.out(u"\n");
     }
     return {};
+}
+
+void VaultCommands::outFields(const EntryRow &row, bool withPassword)
+{
+    m_console.outEscaped(row.username());
+    if (withPassword) {
+        m_console.out(u"\t");
+        m_console.outEscaped(row.password());
+    }
+    m_console.out(u"\t");
+    m_console.outEscaped(row.location());
 }
 
 Result<void> VaultCommands::show(const VaultSession &session)
@@ -314,7 +331,9 @@ Result<void> VaultCommands::show(const VaultSession &session)
 
 Result<void> VaultCommands::add(VaultSession &session)
 {
-    const Result<QString> password = askPassword(u"Password for the new entry: "_s);
+    const Result<QString> password = m_invocation.generatePassword
+            ? PasswordGenerator::generate(m_invocation.generator)
+            : askPassword(u"Password for the new entry: "_s);
     if (!password)
         return password.error();
     const VaultEntry entry{m_invocation.username, password.value(), m_invocation.location};
@@ -444,5 +463,33 @@ Result<void> VaultCommands::passwd(VaultSession &session)
     if (const QString backup = VaultFile::backupPathOf(m_vaultPath); QFileInfo::exists(backup))
         m_console.err(u"Warning: the backup \"%1\" holds the vault as it was, which the old master password "
                       "still opens.\n"_s.arg(native(backup)));
+    return {};
+}
+
+// Printed as they come, one per line, so a script can take as many as it needs.
+Result<void> VaultCommands::generate()
+{
+    for (int i = 0; i < m_invocation.count; ++i) {
+        const Result<QString> password = PasswordGenerator::generate(m_invocation.generator);
+        if (!password)
+            return password.error();
+        m_console.out(password.value() + u'\n');
+    }
+    return {};
+}
+
+// Findings are the command's output, not errors: it succeeds whatever it finds.
+Result<void> VaultCommands::check(const VaultSession &session)
+{
+    const std::vector<EntryRow> &rows = session.entries().rows();
+    const Result<std::vector<Finding>> findings =
+            PasswordCheck::run(rows, m_breaches ? &m_breaches.value() : nullptr);
+    if (!findings)
+        return findings.error();
+    for (const Finding &finding : findings.value()) {
+        m_console.out(QString::number(finding.row + 1) + u'\t');
+        outFields(rows[size_t(finding.row)], false);
+        m_console.out(u"\t"_s + finding.reason + u'\n');
+    }
     return {};
 }

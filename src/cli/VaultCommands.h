@@ -1,16 +1,20 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "vault/BreachList.h"
 #include "vault/EncryptedFormat.h"
 #include "vault/Result.h"
 
 #include <QString>
 
+#include <optional>
+
 class Console;
+class EntryRow;
 class VaultSession;
 struct VaultEntry;
 
-// Runs one command of keyholder-cli on a vault session. Returns the exit
+// Runs one command of keyholder-cli on a vault session (generate needs none). Returns the exit
 // status: 0 done, 1 failed (the reason on standard error, the vault as it was).
 class VaultCommands
 {
@@ -36,6 +40,11 @@ private:
     Result<void> encrypt(VaultSession &session);
     Result<void> decrypt(VaultSession &session);
     Result<void> passwd(VaultSession &session);
+    Result<void> generate();
+    Result<void> check(const VaultSession &session);
+
+    // username TAB location, or username TAB password TAB location, escaped.
+    void outFields(const EntryRow &row, bool withPassword);
 
     Result<int> entryRow(const VaultSession &session) const;
     Result<QString> askPassword(const QString &prompt);
@@ -46,4 +55,5 @@ private:
     const Invocation &m_invocation;
     Console &m_console;
     QString m_vaultPath;
+    std::optional<BreachList> m_breaches; // check --breached
 };

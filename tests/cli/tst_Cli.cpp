@@ -3,6 +3,7 @@
 #include "vault/EncryptedFormat.h"
 #include "vault/VaultFile.h"
 #include "vault/VaultFormat.h"
+#include "CliRun.h"
 #include "VaultFiles.h"
 
 #include <QDir>
@@ -37,11 +38,7 @@ const QString BadCsv = QStringLiteral(KEYHOLDER_TEST_DATA "/csv/unstorable_row.c
 const std::vector<VaultEntry> Entries{{u"anna"_s, u"pässwört"_s, u"https://mail.example.com"_s},
                                       {u"ben"_s, u"s3cret"_s, u"Router, upstairs"_s}};
 
-struct Run
-{
-    int status = -1;
-    QString out, err;
-};
+using Run = CliRun;
 
 } // namespace
 
@@ -109,16 +106,7 @@ void tst_Cli::init()
 
 Run tst_Cli::cli(const QString &vault, const QStringList &arguments, const QByteArray &input)
 {
-    QProcess process;
-    if (!m_stdoutFile.isEmpty())
-        process.setStandardOutputFile(m_stdoutFile);
-    process.start(QStringLiteral(KEYHOLDER_CLI), QStringList{u"--vault"_s, vault} + arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runCli(QStringList{u"--vault"_s, vault} + arguments, input, m_stdoutFile);
 }
 
 void tst_Cli::readingCommands_data()
