@@ -1,5 +1,7 @@
 #include "ui/base/Controls.h"
 
+#include <QGuiApplication>
+
 #include "ui/base/Twips.h"
 
 #include <QCheckBox>
@@ -106,6 +108,16 @@ QToolButton *pictureButton(QWidget *parent, const QString &name, const QString &
 QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &twips)
 {
     return make<QLineEdit>(parent, name, Kind::TextBox, twips);
+}
+
+void setWaiting(std::initializer_list<QWidget *> controls, bool waiting)
+{
+    for (QWidget *control : controls)
+        control->setEnabled(!waiting);
+    if (waiting)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 QLineEdit *passwordBox(QWidget *parent, const QString &name, const QRect &twips)

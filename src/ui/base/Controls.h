@@ -1,5 +1,7 @@
 #pragma once
 
+#include <initializer_list>
+
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -45,6 +47,8 @@ QPushButton *commandButton(QWidget *parent, const QString &name, const QString &
 QToolButton *pictureButton(QWidget *parent, const QString &name, const QString &caption,
                            const QString &picture, const QRect &twips);
 QLineEdit *textBox(QWidget *parent, const QString &name, const QRect &twips);
+// While slow work runs: the controls take no input and the wait cursor shows.
+void setWaiting(std::initializer_list<QWidget *> controls, bool waiting);
 // A text box that shows each typed character as '*'.
 QLineEdit *passwordBox(QWidget *parent, const QString &name, const QRect &twips);
 QLabel *label(QWidget *parent, const QString &name, const QString &caption, const QRect &twips,

@@ -132,12 +132,5 @@ void frmChangePassword::finish(const QString &password, Result<VaultSession::Mas
 
 void frmChangePassword::setWaiting(bool waiting)
 {
-    for (QWidget *control : {static_cast<QWidget *>(txtCurrent), static_cast<QWidget *>(txtNew),
-                             static_cast<QWidget *>(txtRetype), static_cast<QWidget *>(cmdOK),
-                             static_cast<QWidget *>(cmdCancel)})
-        control->setEnabled(!waiting);
-    if (waiting)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QGuiApplication::restoreOverrideCursor();
+    Controls::setWaiting({txtCurrent, txtNew, txtRetype, cmdOK, cmdCancel}, waiting);
 }

@@ -240,13 +240,7 @@ void frmPass::acceptOrRefuse(const QString &password, Result<VaultSession::Unloc
 
 void frmPass::setWaiting(bool waiting)
 {
-    for (QWidget *control : {static_cast<QWidget *>(cmdOK), static_cast<QWidget *>(cmdCancel),
-                             static_cast<QWidget *>(txtPass)})
-        control->setEnabled(!waiting);
-    if (waiting)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QGuiApplication::restoreOverrideCursor();
+    Controls::setWaiting({cmdOK, cmdCancel, txtPass}, waiting);
 }
 
 void frmPass::refuseWrongPassword()
