@@ -16,6 +16,8 @@ struct GeneratorOptions
     bool excludeLookAlikes = true;   // no I, l, 1, O or 0
     int words = 6;                   // 3..20
     QString separator = QStringLiteral("-");
+
+    bool operator==(const GeneratorOptions &) const = default;
 };
 
 // Passwords drawn with libsodium's randombytes_uniform, so every choice is

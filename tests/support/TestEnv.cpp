@@ -9,6 +9,8 @@
 #include "ui/help/frmAbout.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAdd.h"
+#include "ui/passwords/frmGenerate.h"
+#include "ui/passwords/frmPasswordCheck.h"
 #include "ui/vault/frmChangePassword.h"
 #include "ui/vault/frmPass.h"
 
@@ -127,7 +129,8 @@ QStringList TestEnv::windowNames()
 {
     return {QStringLiteral("frmSplash"), QStringLiteral("frmPass"), QStringLiteral("Form1"),
             QStringLiteral("frmAdd"),    QStringLiteral("frmWebsite"), QStringLiteral("Form8"),
-            QStringLiteral("frmAbout"),  QStringLiteral("frmChangePassword")};
+            QStringLiteral("frmAbout"),  QStringLiteral("frmChangePassword"), QStringLiteral("frmGenerate"),
+            QStringLiteral("frmPasswordCheck")};
 }
 
 Form *TestEnv::openWindow(const QString &name)
@@ -157,6 +160,15 @@ Form *TestEnv::openWindow(const QString &name)
                     folder.filePath(QStringLiteral("Help.rtf")));
         main->mnuHelpItem_Click(0);
         return windows.Find<Form8>();
+    }
+    if (name == QLatin1String("frmGenerate")) {
+        main->cmdAdd_Click(0);
+        windows.Find<frmAdd>()->cmdGenerate_Click();
+        return windows.Find<frmGenerate>();
+    }
+    if (name == QLatin1String("frmPasswordCheck")) {
+        main->checkPasswords();
+        return windows.Find<frmPasswordCheck>();
     }
     if (name == QLatin1String("frmChangePassword")) {
         main->changeMasterPassword();

@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVariant>
 
@@ -34,9 +37,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == m_button && event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-            if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (isPlainEnter(static_cast<QKeyEvent *>(event))) {
                 if (m_button->isEnabled())
                     m_button->click();
                 return true;
@@ -60,6 +61,12 @@ Control *make(QWidget *parent, const QString &name, const char *kind, const QRec
 }
 
 } // namespace
+
+bool isPlainEnter(const QKeyEvent *key)
+{
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    return enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 
 void setKind(QWidget *control, const char *kindName)
 {
@@ -143,6 +150,28 @@ QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &caption
     auto *box = make<QCheckBox>(parent, name, Kind::CheckBox, twips);
     box->setText(caption);
     return box;
+}
+
+QRadioButton *optionButton(QWidget *parent, const QString &name, const QString &caption,
+                           const QRect &twips)
+{
+    auto *button = make<QRadioButton>(parent, name, Kind::OptionButton, twips);
+    button->setText(caption);
+    return button;
+}
+
+QSpinBox *spinBox(QWidget *parent, const QString &name, int minimum, int maximum, const QRect &twips)
+{
+    auto *box = make<QSpinBox>(parent, name, Kind::SpinBox, twips);
+    box->setRange(minimum, maximum);
+    return box;
+}
+
+QProgressBar *progressBar(QWidget *parent, const QString &name, const QRect &twips)
+{
+    auto *bar = make<QProgressBar>(parent, name, Kind::ProgressBar, twips);
+    bar->setTextVisible(false);
+    return bar;
 }
 
 } // namespace Controls

@@ -7,6 +7,10 @@
 #include <QString>
 
 class QCheckBox;
+class QKeyEvent;
+class QProgressBar;
+class QRadioButton;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,10 +34,16 @@ inline constexpr const char *StatusBar = "StatusBar";
 inline constexpr const char *WebBrowser = "WebBrowser";
 inline constexpr const char *Frame = "Frame";
 inline constexpr const char *RichTextBox = "RichTextBox";
+inline constexpr const char *OptionButton = "OptionButton";
+inline constexpr const char *SpinBox = "SpinBox";
+inline constexpr const char *ProgressBar = "ProgressBar";
 } // namespace Kind
 
 // The character code of Enter, as the windows' key handlers receive it.
 inline constexpr int EnterKeyAscii = 13;
+
+// Enter or keypad Enter, with no other modifier held.
+bool isPlainEnter(const QKeyEvent *key);
 
 void setKind(QWidget *control, const char *kindName);
 QString kindName(const QWidget *control);
@@ -55,5 +65,9 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption, cons
               const char *kindName = Kind::Label);
 QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &caption,
                     const QRect &twips);
+QRadioButton *optionButton(QWidget *parent, const QString &name, const QString &caption,
+                           const QRect &twips);
+QSpinBox *spinBox(QWidget *parent, const QString &name, int minimum, int maximum, const QRect &twips);
+QProgressBar *progressBar(QWidget *parent, const QString &name, const QRect &twips);
 
 } // namespace Controls

@@ -1,5 +1,6 @@
 #include "ui/base/Form.h"
 
+#include "ui/base/Controls.h"
 #include "ui/base/Twips.h"
 
 #include <QCloseEvent>
@@ -87,5 +88,7 @@ void Form::keyPressEvent(QKeyEvent *event)
         escapePressed();
         return;
     }
+    if (Controls::isPlainEnter(event) && enterPressed())
+        return;
     QWidget::keyPressEvent(event);
 }

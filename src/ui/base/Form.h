@@ -51,6 +51,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     // Escape that no control took; does nothing unless a window gives it a meaning.
     virtual void escapePressed() {}
+    // Enter that no control took; false lets it go on as before.
+    virtual bool enterPressed() { return false; }
 
     AppContext &m_ctx;
 

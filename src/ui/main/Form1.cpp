@@ -18,6 +18,7 @@
 #include "ui/main/EntryList.h"
 #include "ui/main/FindBox.h"
 #include "ui/main/frmAdd.h"
+#include "ui/passwords/frmPasswordCheck.h"
 #include "ui/main/modListViewEnh.h"
 #include "ui/base/UserSettings.h"
 #include "ui/vault/frmChangePassword.h"
@@ -283,6 +284,9 @@ void Form1::createDataItems()
     mnuRedo->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
     mnuRedo->setEnabled(false);
     connect(&changes, &QUndoStack::canRedoChanged, mnuRedo, &QAction::setEnabled);
+
+    mnuData->addSeparator();
+    mnuCheckPasswords = mnuData->addAction(QStringLiteral("Check Passwords\u2026"), this, &Form1::checkPasswords);
 }
 
 // Keys without a menu item of their own.
@@ -516,6 +520,20 @@ void Form1::changeMasterPassword()
 {
     if (!modGlobals::RefuseChangeWhenReadOnly(m_ctx))
         m_ctx.windows.Show<frmChangePassword>(static_cast<StatusReporter &>(*this));
+}
+
+void Form1::checkPasswords()
+{
+    if (auto *check = m_ctx.windows.Show<frmPasswordCheck>())
+        connect(check, &frmPasswordCheck::entryChosen, this, &Form1::showEntry, Qt::UniqueConnection);
+}
+
+void Form1::showEntry(int position)
+{
+    findBox->dismiss();
+    lstPass->selectPosition(position);
+    m_ctx.windows.Show(this);
+    lstPass->setFocus();
 }
 
 void Form1::lstPass_ColumnClick(int columnHeaderIndex)

@@ -55,6 +55,9 @@ public:
     void openFind();
     void closeFind();
     void changeMasterPassword();
+    void checkPasswords();
+    // Selects the entry at this 1-based position, shown whatever was typed to find, and comes forward.
+    void showEntry(int position);
 
     std::array<QToolButton *, 1> cmdAdd{};
     QToolButton *cmdDelete = nullptr;
@@ -87,6 +90,7 @@ public:
     QAction *mnuHidePasswords = nullptr;
     QAction *mnuUndo = nullptr;
     QAction *mnuRedo = nullptr;
+    QAction *mnuCheckPasswords = nullptr;
 
     VaultLocker &locker() { return *m_locker; }
 

@@ -3,13 +3,16 @@
 #include "ui/base/AppContext.h"
 #include "ui/base/Controls.h"
 #include "ui/base/StatusReporter.h"
+#include "ui/base/StrengthMeter.h"
 #include "ui/main/EntryHistory.h"
+#include "ui/passwords/frmGenerate.h"
 #include "ui/skin/modSkin.h"
 #include "ui/vault/modGlobals.h"
 #include "vault/Rules.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <limits>
@@ -48,7 +51,8 @@ frmAdd::frmAdd(AppContext &context, EditRequest request, EntryHistory &history)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     setFont(Controls::verdana(8.25));
-    setClientSizeTwips(4680, 2610);
+    // Wider than designed by the generator's column.
+    setClientSizeTwips(6120, 2610);
     createControls();
 }
 
@@ -69,6 +73,10 @@ void frmAdd::createControls()
     SkinLabel3 = skinLabel(area, QStringLiteral("SkinLabel3"), QStringLiteral("Website:"),
                            {120, 960, 1155, 255});
     txtWebsite = Controls::textBox(area, QStringLiteral("txtWebsite"), {1320, 900, 3255, 315});
+    cmdGenerate = Controls::commandButton(area, QStringLiteral("cmdGenerate"), QStringLiteral("&Generate\u2026"),
+                                          {4680, 480, 1320, 315});
+    // A slim bar in the gap under the box, its word in the generator's column.
+    passwordStrength = new StrengthMeter(txtPassword, {1320, 810, 3255, 60}, {4680, 840, 1320, 255});
 
     // Screen readers name each box after its label.
     SkinLabel1->setBuddy(txtUsername);
@@ -84,9 +92,11 @@ void frmAdd::createControls()
     QWidget::setTabOrder(cmdAdd, txtUsername);
     QWidget::setTabOrder(txtUsername, txtPassword);
     QWidget::setTabOrder(txtPassword, txtWebsite);
+    QWidget::setTabOrder(txtWebsite, cmdGenerate);
 
     connect(cmdAdd, &QToolButton::clicked, this, &frmAdd::cmdAdd_Click);
     connect(cmdDelete, &QToolButton::clicked, this, &frmAdd::cmdDelete_Click);
+    connect(cmdGenerate, &QPushButton::clicked, this, &frmAdd::cmdGenerate_Click);
     connect(txtWebsite, &QLineEdit::returnPressed, this,
             [this] { txtWebsite_KeyPress(Controls::EnterKeyAscii); });
 }
@@ -129,6 +139,12 @@ void frmAdd::Form_Load()
     loadRequest(m_request);
     if (m_ctx.branding.UseSkin)
         modSkin::SkinForm(m_ctx, this);
+}
+
+// The generator belongs to this editor's password box.
+void frmAdd::Form_Unload()
+{
+    m_ctx.windows.Unload<frmGenerate>();
 }
 
 bool frmAdd::isAddMode() const
@@ -246,6 +262,20 @@ void frmAdd::cmdAdd_Click()
 void frmAdd::cmdDelete_Click()
 {
     m_ctx.windows.Unload(this);
+}
+
+void frmAdd::cmdGenerate_Click()
+{
+    frmGenerate *generator = m_ctx.windows.Show<frmGenerate>();
+    if (!generator)
+        return;
+    connect(generator, &frmGenerate::passwordChosen, this, &frmAdd::useGenerated, Qt::UniqueConnection);
+}
+
+void frmAdd::useGenerated(const QString &password)
+{
+    txtPassword->setText(password);
+    m_ctx.windows.Show(this);
 }
 
 void frmAdd::escapePressed()

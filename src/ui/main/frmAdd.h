@@ -22,7 +22,9 @@ struct EditRequest {
 class EntryHistory;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
+class StrengthMeter;
 
 // The entry editor: a new entry in add mode, the chosen entry in edit mode, as
 // its edit request says. Modeless, one instance.
@@ -41,10 +43,13 @@ public:
     static bool mayDiscardTyping(AppContext &context);
 
     void Form_Load() override;
+    void Form_Unload() override;
     const EditRequest &request() const { return m_request; }
 
     void cmdAdd_Click();
     void cmdDelete_Click();
+    // Opens "Generate Password" for the password box.
+    void cmdGenerate_Click();
     // Enter (13) saves; the key goes on to the box unchanged.
     void txtWebsite_KeyPress(int keyAscii);
 
@@ -56,6 +61,8 @@ public:
     QLineEdit *txtPassword = nullptr;
     QLabel *SkinLabel3 = nullptr;
     QLineEdit *txtWebsite = nullptr;
+    QPushButton *cmdGenerate = nullptr;
+    StrengthMeter *passwordStrength = nullptr;
 
 protected:
     // Escape is the editor's Cancel.
@@ -64,6 +71,7 @@ protected:
 private:
     void createControls();
     void loadRequest(const EditRequest &request);
+    void useGenerated(const QString &password);
     bool isAddMode() const;
     void trackEditedEntry();
     void followEditedEntry();

@@ -3,6 +3,7 @@
 #include "ui/base/AppContext.h"
 #include "ui/base/Controls.h"
 #include "ui/base/StatusReporter.h"
+#include "ui/base/StrengthMeter.h"
 #include "ui/skin/modSkin.h"
 #include "ui/vault/NewMasterPassword.h"
 
@@ -21,7 +22,8 @@ frmChangePassword::frmChangePassword(AppContext &context, StatusReporter &status
                    | Qt::WindowCloseButtonHint);
     setWindowTitle(u"Change Master Password"_s);
     setFont(Controls::verdana(8.25));
-    setClientSizeTwips(5400, 1995);
+    // The strength row below the buttons.
+    setClientSizeTwips(5400, 2370);
     createControls();
 }
 
@@ -36,6 +38,8 @@ void frmChangePassword::createControls()
     txtRetype = Controls::passwordBox(area, u"txtRetype"_s, {2040, 900, 3240, 315});
     cmdOK = Controls::commandButton(area, u"cmdOK"_s, u"OK"_s, {3000, 1380, 1095, 495});
     cmdCancel = Controls::commandButton(area, u"cmdCancel"_s, u"Cancel"_s, {4185, 1380, 1095, 495});
+    lblStrength = Controls::label(area, u"lblStrength"_s, u"Strength:"_s, {120, 1995, 1875, 255});
+    strength = new StrengthMeter(txtNew, {2040, 2025, 2040, 195}, {4185, 1995, 1095, 255});
     lblCurrent->setBuddy(txtCurrent);
     lblNew->setBuddy(txtNew);
     lblRetype->setBuddy(txtRetype);

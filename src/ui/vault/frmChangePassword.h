@@ -8,6 +8,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class StatusReporter;
+class StrengthMeter;
 
 // "Change Master Password": the current password, then the new one twice. The
 // vault is written with the new one at once; an encrypted vault gets a fresh
@@ -34,6 +35,8 @@ public:
     QLineEdit *txtRetype = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
+    QLabel *lblStrength = nullptr;
+    StrengthMeter *strength = nullptr;
 
 protected:
     void escapePressed() override;

@@ -2,6 +2,7 @@
 
 #include "ui/base/AppContext.h"
 #include "ui/base/Controls.h"
+#include "ui/base/StrengthMeter.h"
 #include "ui/base/Twips.h"
 #include "ui/skin/modSkin.h"
 #include "ui/vault/NewMasterPassword.h"
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +31,8 @@ constexpr int CreateModeBottomMargin = 500;
 constexpr int CheckModeHeight = 1845;
 constexpr int CheckModeBoxTop = 360;
 constexpr int CheckModeButtonTop = 780;
+// The strength row under the buttons in create mode.
+constexpr int StrengthRowHeight = 255;
 
 
 int bottomOf(const QWidget *control)
@@ -70,6 +74,9 @@ void frmPass::createControls()
     SkinLabel3->setBuddy(txtPass2);
     cmdOK = Controls::commandButton(area, u"cmdOK"_s, u"Ok"_s, {4500, 1260, 1095, 495});
     cmdCancel = Controls::commandButton(area, u"cmdCancel"_s, u"Cancel"_s, {5700, 1260, 1035, 495});
+    lblStrength = Controls::label(area, u"lblStrength"_s, u"Strength:"_s, {120, 0, 1500, StrengthRowHeight},
+                                  Controls::Kind::SkinLabel);
+    strength = new StrengthMeter(txtPass, {1740, 30, 3675, 195}, {5520, 0, 1215, StrengthRowHeight});
 
     connect(cmdOK, &QPushButton::clicked, this, &frmPass::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPass::cmdCancel_Click);
@@ -121,7 +128,11 @@ void frmPass::layOutForCreating()
     const int buttonTop = bottomOf(txtPass2) + Gap;
     Twips::setTop(cmdOK, buttonTop);
     Twips::setTop(cmdCancel, buttonTop);
-    setHeightTwips(bottomOf(cmdOK) + Gap + CreateModeBottomMargin);
+    const int strengthTop = bottomOf(cmdOK) + Gap;
+    Twips::setTop(lblStrength, strengthTop);
+    Twips::setTop(strength->bar, strengthTop + 30);
+    Twips::setTop(strength->word, strengthTop);
+    setHeightTwips(strengthTop + StrengthRowHeight + Gap + CreateModeBottomMargin);
 }
 
 void frmPass::layOutForChecking()
@@ -134,6 +145,8 @@ void frmPass::layOutForChecking()
     Twips::setTop(cmdCancel, CheckModeButtonTop);
     SkinLabel3->setVisible(false);
     txtPass2->setVisible(false);
+    lblStrength->setVisible(false);
+    strength->setVisible(false);
 }
 
 void frmPass::Form_Unload()

@@ -10,6 +10,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class StrengthMeter;
 
 // "Password Required": creates the master password on first use, otherwise
 // asks for it with three tries. The main window stays hidden until it is
@@ -46,6 +47,9 @@ public:
     QLineEdit *txtPass2 = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
+    // How strong the new password is, in create mode.
+    QLabel *lblStrength = nullptr;
+    StrengthMeter *strength = nullptr;
     QTimer Timer1;
     int FailedTries = 0;
 

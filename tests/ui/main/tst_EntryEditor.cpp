@@ -47,7 +47,7 @@ private slots:
         main->cmdAdd_Click(0);
         frmAdd *dialog = editor(env);
         QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(dialog->ScaleWidth(), 4680);
+        QCOMPARE(dialog->ScaleWidth(), 6120); // with the generator's column
         QCOMPARE(dialog->ScaleHeight(), 2610);
         QCOMPARE(Twips::rect(dialog->cmdDelete), QRect(3420, 1500, 1155, 1035));
         QCOMPARE(Twips::rect(dialog->cmdAdd), QRect(120, 1500, 1155, 1035));

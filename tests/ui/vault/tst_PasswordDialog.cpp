@@ -90,7 +90,7 @@ private slots:
         QTest::addColumn<QRect>("secondBox");
         QTest::addColumn<QRect>("ok");
         QTest::addColumn<QRect>("cancel");
-        QTest::newRow("create") << true << 3505 << QRect(120, 60, 6615, 1500)
+        QTest::newRow("create") << true << 3820 << QRect(120, 60, 6615, 1500)
                                 << QRect(1740, 1700, 4995, 315) << QRect(1740, 2075, 4995, 315)
                                 << QRect(4500, 2450, 1095, 495) << QRect(5700, 2450, 1035, 495);
         QTest::newRow("check") << false << 1845 << QRect(120, 60, 6615, 315)
