@@ -78,6 +78,8 @@ void frmPasswordCheck::Form_Load()
     connect(entries, &QAbstractItemModel::rowsRemoved, this, &frmPasswordCheck::markOutdated);
     connect(entries, &QAbstractItemModel::dataChanged, this, &frmPasswordCheck::markOutdated);
     connect(entries, &QAbstractItemModel::modelReset, this, &frmPasswordCheck::markOutdated);
+    // Sorting moves rows without changing a finding.
+    connect(entries, &QAbstractItemModel::layoutChanged, this, [this] { ++m_listChanges; });
     if (m_ctx.branding.UseSkin)
         modSkin::SkinForm(m_ctx, this);
     runCheck(nullptr);
@@ -131,13 +133,14 @@ bool frmPasswordCheck::enterPressed()
 bool frmPasswordCheck::runCheck(const BreachList *breaches)
 {
     VaultSession &session = m_ctx.session();
-    // A copy: a lock may come while the check waits on the disk.
+    // A copy: a lock or another program's change may come while the check waits on the disk.
     const std::vector<EntryRow> rows = session.entries().rows();
+    const quint64 changesBefore = m_listChanges;
     QProgressDialog progress(breaches ? u"Checking passwords against %1\u2026"_s.arg(QFileInfo(breaches->path()).fileName())
                                       : u"Checking passwords\u2026"_s,
                              u"Cancel"_s, 0, ProgressSteps, this);
     progress.setWindowTitle(windowTitle());
-    progress.setWindowModality(Qt::WindowModal);
+    progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
     int shown = 0;
     Result<std::vector<Finding>> findings =
@@ -157,24 +160,29 @@ bool frmPasswordCheck::runCheck(const BreachList *breaches)
             report(findings.message());
         return false;
     }
-    showFindings(findings.value(), qsizetype(rows.size()));
+    const bool listChanged = m_listChanges != changesBefore;
+    showFindings(rows, findings.value(), listChanged);
     if (breaches)
         lblSummary->setText(lblSummary->text() + u"  Checked against %1."_s.arg(QFileInfo(breaches->path()).fileName()));
+    if (listChanged)
+        markOutdated();
     return true;
 }
 
-void frmPasswordCheck::showFindings(const std::vector<Finding> &findings, qsizetype entryCount)
+void frmPasswordCheck::showFindings(const std::vector<EntryRow> &rows, const std::vector<Finding> &findings,
+                                    bool listChanged)
 {
     const EntryListModel &entries = m_ctx.session().entries();
     lstFindings->clear();
     m_findingEntries.clear();
     for (const Finding &finding : findings) {
-        const EntryRow &row = entries.row(finding.row);
+        const EntryRow &row = rows.at(size_t(finding.row));
         auto *item = new QTreeWidgetItem(lstFindings, {row.username().toString(), row.location().toString(), finding.reason});
         item->setData(0, Qt::UserRole, qulonglong(m_findingEntries.size()));
-        m_findingEntries.emplace_back(entries.index(finding.row, 0));
+        // Rows that moved meanwhile cannot be told apart: such findings lead nowhere.
+        m_findingEntries.emplace_back(listChanged ? QModelIndex() : entries.index(finding.row, 0));
     }
-    const QString among = counted(entryCount, u"entry"_s, u"entries"_s);
+    const QString among = counted(qsizetype(rows.size()), u"entry"_s, u"entries"_s);
     if (findings.empty()) {
         lblSummary->setText(u"No weak, reused or breached passwords among %1."_s.arg(among));
         return;
@@ -201,6 +209,7 @@ void frmPasswordCheck::choose(QTreeWidgetItem *item)
 
 void frmPasswordCheck::markOutdated()
 {
+    ++m_listChanges;
     lblSummary->setText(u"The entries changed since this check.  Click Check Again to bring it up to date."_s);
 }
 

@@ -53,7 +53,8 @@ private:
     void createControls();
     // False when the check did not finish; a list that failed is reported.
     bool runCheck(const BreachList *breaches);
-    void showFindings(const std::vector<Finding> &findings, qsizetype entryCount);
+    // The rows are those checked; the list may have changed since, as listChanged says.
+    void showFindings(const std::vector<EntryRow> &rows, const std::vector<Finding> &findings, bool listChanged);
     void choose(QTreeWidgetItem *item);
     void markOutdated();
     void report(const QString &text);
@@ -61,4 +62,6 @@ private:
     std::optional<BreachList> m_breaches;
     // The entry of each finding, wherever the list moves it.
     std::vector<QPersistentModelIndex> m_findingEntries;
+    // Counts every change of the main list, to learn whether one came during a check.
+    quint64 m_listChanges = 0;
 };
