@@ -69,7 +69,7 @@ private:
 
 // The floor for a load: the file read, deciphered and decoded into one UTF-16
 // buffer, by plain code (floors/VaultFloor.h) that calls nothing of ours.
-inline std::u16string floorReadAndDecode(const QString &path)
+inline floors::Buffer<char16_t> floorReadAndDecode(const QString &path)
 {
     return floors::decodeUtf16(floors::readFile(QFile::encodeName(path).constData()));
 }

@@ -7,11 +7,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,36 +61,59 @@ inline const Table &table()
     return t;
 }
 
-// The whole file in one buffer, by one read where the system allows.
-inline std::vector<char> readFile(const char *path)
+// Room for count elements, not cleared, on large pages where the system has
+// them, as Keyholder asks for its own large buffers.
+template<typename T>
+struct Buffer
 {
-    std::vector<char> bytes;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
-    struct stat info;
-    if (::fstat(fd, &info) == 0) {
-        bytes.resize(size_t(info.st_size));
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got <= 0)
-                break;
-            done += size_t(got);
-        }
-        bytes.resize(done);
+    std::unique_ptr<T[]> data;
+    size_t size = 0;
+
+    explicit Buffer(size_t count) : data(new T[count]), size(count)
+    {
+#ifdef __linux__
+        constexpr uintptr_t Large = uintptr_t(2) << 20;
+        const auto begin = reinterpret_cast<uintptr_t>(data.get());
+        const uintptr_t first = (begin + Large - 1) & ~(Large - 1);
+        const uintptr_t end = (begin + count * sizeof(T)) & ~(Large - 1);
+        if (first < end)
+            ::madvise(reinterpret_cast<void *>(first), end - first, MADV_HUGEPAGE);
+#endif
     }
+};
+
+// The whole file in one buffer, by one read where the system allows.
+inline Buffer<char> readFile(const char *path)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return Buffer<char>(0);
+    }
+    Buffer<char> bytes(size_t(info.st_size));
+    size_t done = 0;
+    while (done < bytes.size) {
+        const ssize_t got = ::read(fd, bytes.data.get() + done, bytes.size - done);
+        if (got <= 0)
+            break;
+        done += size_t(got);
+    }
+    bytes.size = done;
     ::close(fd);
     return bytes;
 }
 
 // Every byte deciphered and decoded into one UTF-16 buffer, line ends and all.
-inline std::u16string decodeUtf16(const std::vector<char> &bytes)
+inline Buffer<char16_t> decodeUtf16(const Buffer<char> &bytes)
 {
     const Table &t = table();
-    std::u16string text(bytes.size(), u'\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        text[i] = t.utf16[static_cast<unsigned char>(bytes[i])];
+    Buffer<char16_t> text(bytes.size);
+    const char *in = bytes.data.get();
+    char16_t *out = text.data.get();
+    for (size_t i = 0; i < bytes.size; ++i)
+        out[i] = t.utf16[static_cast<unsigned char>(in[i])];
     return text;
 }
 
@@ -96,12 +121,12 @@ inline std::u16string decodeUtf16(const std::vector<char> &bytes)
 // skipped: what keyholder-cli list prints, without escapes. Gathered in out
 // and handed to flush (which empties it) whenever it passes block bytes.
 template<typename Flush>
-void listUtf8(const std::vector<char> &bytes, std::string &out, size_t block, Flush flush)
+void listUtf8(const Buffer<char> &bytes, std::string &out, size_t block, Flush flush)
 {
     const Table &t = table();
     constexpr char Bar = char('|' ^ 0x80);
-    const char *p = bytes.data();
-    const char *end = p + bytes.size();
+    const char *p = bytes.data.get();
+    const char *end = p + bytes.size;
     const auto put = [&](const char *from, const char *to) {
         if (out.size() + size_t(to - from) * 3 + 2 > out.capacity()) {
             flush(out);

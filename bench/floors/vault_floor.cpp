@@ -24,8 +24,8 @@ bool writeAll(int fd, const char *data, size_t size)
 
 int list(const char *path)
 {
-    const std::vector<char> bytes = floors::readFile(path);
-    if (bytes.empty())
+    const floors::Buffer<char> bytes = floors::readFile(path);
+    if (bytes.size == 0)
         return 1;
     std::string out;
     bool ok = true;
