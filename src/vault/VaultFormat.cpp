@@ -188,6 +188,7 @@ QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> 
     // Room for every unit as one byte; a pair of surrogates takes one, so the end may come short.
     QByteArray out(masterPassword.size() + 2 * LineEnd.size() + serializedSize(rows) + serializedSize(moreRows),
                    Qt::Uninitialized);
+    platform::preferLargePages(out.data(), out.size());
     char *next = putLine(out.data(), masterPassword);
     for (const std::vector<EntryRow> *list : {&rows, &moreRows}) {
         for (const EntryRow &row : *list)
