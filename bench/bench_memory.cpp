@@ -75,6 +75,20 @@ void waitFor(const std::function<bool()> &done, int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// The program started with no network, up to its password dialog with the password typed.
+frmPass *passwordTyped(AppContext &context)
+{
+    // Nothing listens on this port: as without a network, the probe fails at once.
+    context.brandingSwitches.BannerUrl = u"https://127.0.0.1:9/software/banners/keyholder.html"_s;
+    Startup::showSplash(context);
+    waitFor([&] { return context.windows.IsLoaded<frmPass>(); }, 10000);
+    frmPass *dialog = context.windows.Find<frmPass>();
+    if (!dialog)
+        qFatal("the password dialog did not come up");
+    dialog->txtPass->setText(Master);
+    return dialog;
+}
+
 void BM_PssAfterUnlockOffline(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -89,15 +103,7 @@ void BM_PssAfterUnlockOffline(benchmark::State &state)
 
         bench::QuietPlatform platform(folder.path(), true);
         AppContext context(platform);
-        // Nothing listens on this port: as without a network, the probe fails at once.
-        context.brandingSwitches.BannerUrl = u"https://127.0.0.1:9/software/banners/keyholder.html"_s;
-        Startup::showSplash(context);
-        waitFor([&] { return context.windows.IsLoaded<frmPass>(); }, 10000);
-        frmPass *dialog = context.windows.Find<frmPass>();
-        if (!dialog)
-            qFatal("the password dialog did not come up");
-        dialog->txtPass->setText(Master);
-        dialog->cmdOK->click();
+        passwordTyped(context)->cmdOK->click();
         waitFor([&] {
             const Form1 *main = context.windows.Find<Form1>();
             const auto *offline = main ? main->findChild<OfflineBanner *>() : nullptr;
@@ -128,13 +134,7 @@ Unlocked unlockThroughDialog(const QString &folder, int count)
 {
     bench::QuietPlatform platform(folder, true);
     AppContext context(platform);
-    context.brandingSwitches.BannerUrl = u"https://127.0.0.1:9/software/banners/keyholder.html"_s;
-    Startup::showSplash(context);
-    waitFor([&] { return context.windows.IsLoaded<frmPass>(); }, 10000);
-    frmPass *dialog = context.windows.Find<frmPass>();
-    if (!dialog)
-        qFatal("the password dialog did not come up");
-    dialog->txtPass->setText(Master);
+    frmPass *dialog = passwordTyped(context);
     QCoreApplication::processEvents();
 #ifdef __GLIBC__
     malloc_trim(0); // what earlier work freed is not counted as taken by the unlock
