@@ -1,14 +1,14 @@
-// How long reading and saving a large vault takes, each beside a baseline that
-// does only the unavoidable part of the work.
-#include "vault/ToggleHighBits.h"
+// How long reading and saving a large vault takes, each beside a floor of
+// plain code that does only the unavoidable part of the work.
 #include "vault/VaultFile.h"
 #include "vault/VaultFormat.h"
-#include "vault/Windows1252.h"
 
 #include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
 
 using namespace Qt::StringLiterals;
 
@@ -53,25 +53,14 @@ void Parse(benchmark::State &state)
     setCounters(state);
 }
 
-// The floor for Parse: cut the file at CR LF and decipher each line to one
-// string, with no fields and no rules.
-QList<QString> linesDeciphered(QByteArrayView bytes)
+// The floor for Parse: every byte deciphered and decoded into one UTF-16
+// buffer by plain code, with no lines, fields or rules.
+void Parse_Floor_Decode(benchmark::State &state)
 {
-    QList<QString> lines;
-    lines.reserve(EntryCount + 2);
-    while (!bytes.isEmpty()) {
-        const qsizetype end = bytes.indexOf("\r\n");
-        const QByteArrayView line = end < 0 ? bytes : bytes.first(end);
-        lines.append(Windows1252::decode(ToggleHighBitsBytes(line)));
-        bytes = bytes.sliced(end < 0 ? bytes.size() : end + 2);
-    }
-    return lines;
-}
-
-void Parse_Baseline_LinesDeciphered(benchmark::State &state)
-{
+    floors::Buffer<char> bytes(size_t(vaultBytes().size()));
+    std::copy(vaultBytes().begin(), vaultBytes().end(), bytes.data.get());
     for (auto _ : state)
-        benchmark::DoNotOptimize(linesDeciphered(vaultBytes()));
+        benchmark::DoNotOptimize(floors::decodeUtf16(bytes));
     setCounters(state);
 }
 
@@ -82,14 +71,15 @@ void Serialize(benchmark::State &state)
     setCounters(state);
 }
 
-// The floor for a save: the finished bytes going through QSaveFile.
-void Write_Baseline_QSaveFile(benchmark::State &state)
+// The floors for a write: the finished bytes through QSaveFile, without (0)
+// and with (1) the previous file kept as the backup by one hard link.
+void Write_Floor_QSaveFile(benchmark::State &state)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath(u"data.enc"_s);
+    bench::floorSave(path, vaultBytes(), false);
     for (auto _ : state) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(vaultBytes()) != vaultBytes().size() || !file.commit())
+        if (!bench::floorSave(path, vaultBytes(), state.range(0) != 0))
             state.SkipWithError("QSaveFile failed");
     }
     setCounters(state);
@@ -134,9 +124,9 @@ void Save_SerializeAndWrite(benchmark::State &state)
 
 // Writes wait on the disk (QSaveFile syncs before renaming), so they are timed by the clock.
 BENCHMARK(Parse)->Unit(benchmark::kMillisecond);
-BENCHMARK(Parse_Baseline_LinesDeciphered)->Unit(benchmark::kMillisecond);
+BENCHMARK(Parse_Floor_Decode)->Unit(benchmark::kMillisecond);
 BENCHMARK(Serialize)->Unit(benchmark::kMillisecond);
-BENCHMARK(Write_Baseline_QSaveFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Write_Floor_QSaveFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(VaultFile_Write)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(VaultFile_WriteKeepingBackup)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Save_SerializeAndWrite)->Unit(benchmark::kMillisecond)->UseRealTime();

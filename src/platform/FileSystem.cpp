@@ -50,6 +50,17 @@ bool hardLink(const QString &existing, const QString &name)
     return ::link(QFile::encodeName(existing).constData(), newName.constData()) == 0;
 }
 
+FileStamp stampOf(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    constexpr qint64 Giga = 1000000000;
+    return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * Giga + info.st_mtim.tv_nsec,
+            qint64(info.st_ctim.tv_sec) * Giga + info.st_ctim.tv_nsec};
+}
+
 bool ownedByCurrentUser(const QString &path)
 {
     struct stat info;
@@ -94,6 +105,11 @@ QString renameOver(const QString &from, const QString &to)
 bool hardLink(const QString &, const QString &)
 {
     return false;
+}
+
+FileStamp stampOf(const QString &)
+{
+    return {};
 }
 
 bool ownedByCurrentUser(const QString &)

@@ -22,6 +22,22 @@ QString renameOver(const QString &from, const QString &to);
 // had that name goes first. False where the file system has no hard links.
 bool hardLink(const QString &existing, const QString &name);
 
+// What the system keeps of a file that any write to it, or another file put in
+// its place, would change: its identity, size, and modification and change
+// times in nanoseconds. All zero where it cannot be asked (known() is false).
+struct FileStamp
+{
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+
+    bool known() const { return inode != 0; }
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};
+FileStamp stampOf(const QString &path);
+
 // False when the file belongs to another user; true where files have no owner.
 bool ownedByCurrentUser(const QString &path);
 

@@ -1,29 +1,98 @@
 #include "EntryRow.h"
 
-EntryRow::EntryRow(const VaultEntry &entry)
-    : m_passwordAt(qint32(entry.Username.size())),
-      m_locationAt(qint32(entry.Username.size() + entry.Password.size()))
+#include "LargeMemory.h"
+
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+static_assert(sizeof(EntryRow) == 24, "a million rows add up");
+
+EntryRow::Block *EntryRow::Block::create(qsizetype size)
 {
-    // Exactly the room the three take: a million rows add up.
-    m_text.reserve(m_locationAt + entry.Location.size());
-    m_text.append(entry.Username).append(entry.Password).append(entry.Location);
+    const size_t bytes = sizeof(Block) + size_t(size) * sizeof(char16_t);
+    void *memory = std::malloc(bytes);
+    if (!memory)
+        return nullptr;
+    platform::preferLargePages(memory, qsizetype(bytes));
+    return new (memory) Block;
 }
 
-EntryRow::EntryRow(QString text, qsizetype passwordAt, qsizetype locationAt)
-    : m_text(std::move(text)), m_passwordAt(qint32(passwordAt)), m_locationAt(qint32(locationAt))
+EntryRow::Block *EntryRow::Block::shrink(Block *block, qsizetype size, EntryRow *rows, qsizetype rowCount)
 {
+    // Shrinking keeps the place almost always; where it does not, the old one is gone.
+    void *memory = std::realloc(block, sizeof(Block) + size_t(size) * sizeof(char16_t));
+    if (!memory || memory == block)
+        return block;
+    auto *moved = static_cast<Block *>(memory);
+    for (qsizetype i = 0; i < rowCount; ++i)
+        rows[i].m_block = moved;
+    return moved;
+}
+
+void EntryRow::Block::releaseRows(qsizetype rows)
+{
+    if (m_refs.fetch_sub(rows, std::memory_order_acq_rel) == rows) {
+        this->~Block();
+        std::free(this);
+    }
+}
+
+EntryRow::EntryRow(const VaultEntry &entry)
+{
+    const qsizetype size = entry.Username.size() + entry.Password.size() + entry.Location.size();
+    // Exactly the room the three take.
+    m_block = Block::create(size);
+    if (!m_block)
+        throw std::bad_alloc();
+    char16_t *next = m_block->text();
+    for (const QString *field : {&entry.Username, &entry.Password, &entry.Location}) {
+        std::copy(field->utf16(), field->utf16() + field->size(), next);
+        next += field->size();
+    }
+    m_passwordAt = qint32(entry.Username.size());
+    m_locationAt = qint32(entry.Username.size() + entry.Password.size());
+    m_end = qint32(size);
+}
+
+EntryRow::EntryRow(const EntryRow &other) noexcept
+    : m_block(other.m_block), m_start(other.m_start), m_passwordAt(other.m_passwordAt),
+      m_locationAt(other.m_locationAt), m_end(other.m_end)
+{
+    if (m_block)
+        m_block->addRows(1);
+}
+
+EntryRow &EntryRow::operator=(const EntryRow &other) noexcept
+{
+    if (this != &other)
+        *this = EntryRow(other);
+    return *this;
+}
+
+EntryRow &EntryRow::operator=(EntryRow &&other) noexcept
+{
+    if (this != &other) {
+        if (m_block)
+            m_block->releaseRows(1);
+        m_block = std::exchange(other.m_block, nullptr);
+        m_start = other.m_start;
+        m_passwordAt = other.m_passwordAt;
+        m_locationAt = other.m_locationAt;
+        m_end = other.m_end;
+    }
+    return *this;
 }
 
 QStringView EntryRow::field(int column) const
 {
-    const QStringView text = m_text;
     switch (column) {
     case 0:
-        return text.first(m_passwordAt);
+        return username();
     case 1:
-        return text.sliced(m_passwordAt, m_locationAt - m_passwordAt);
+        return password();
     case 2:
-        return text.sliced(m_locationAt);
+        return location();
     default:
         return {};
     }

@@ -1,6 +1,7 @@
 #include "VaultFile.h"
 
 #include "FileSystem.h"
+#include "LargeMemory.h"
 #include "VaultFormat.h"
 #include "Wipe.h"
 #include "xfileExists.h"
@@ -218,6 +219,26 @@ Result<void> checkReadable(const QString &path, const QString &noun = TheVaultFi
     return {};
 }
 
+// The whole file in room made for it at once, on large pages; a file that
+// grew or shrank meanwhile is still read to its end.
+QByteArray readWhole(QFile &file)
+{
+    const qint64 expected = file.size();
+    QByteArray bytes(expected, Qt::Uninitialized);
+    platform::preferLargePages(bytes.data(), bytes.size());
+    qint64 got = 0;
+    while (got < expected) {
+        const qint64 read = file.read(bytes.data() + got, expected - got);
+        if (read <= 0)
+            break;
+        got += read;
+    }
+    bytes.truncate(got);
+    if (got == expected)
+        bytes += file.readAll();
+    return bytes;
+}
+
 Result<QByteArray> readBytes(const QString &path, qint64 limit)
 {
     if (Result<void> readable = checkReadable(path); !readable)
@@ -226,7 +247,7 @@ Result<QByteArray> readBytes(const QString &path, qint64 limit)
     if (!file.open(QIODevice::ReadOnly))
         return fileError(u"open"_s, path, file.errorString());
     try {
-        QByteArray bytes = limit < 0 ? file.readAll() : file.read(limit);
+        QByteArray bytes = limit < 0 ? readWhole(file) : file.read(limit);
         if (file.error() != QFileDevice::NoError)
             return fileError(u"read"_s, path, file.errorString());
         return bytes;

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "platform/FileSystem.h"
+
 // What the vault file looked like when it was last read or written, so a
 // change made by another program is noticed before it could be overwritten.
 struct VaultFingerprint
@@ -12,9 +14,11 @@ struct VaultFingerprint
     qint64 size = -1;
     QDateTime modified;
     QByteArray hash;
+    platform::FileSystem::FileStamp stamp;
 
     static VaultFingerprint of(const QString &path, QByteArrayView bytes);
-    // The file as it is now; its bytes are hashed only when size and time still match.
+    // The file as it is now. Its bytes are read and hashed only when size and
+    // time still match but something else of the file changed.
     bool matchesFileAt(const QString &path) const;
     // Size and time alone: cheap enough for every change the file system reports.
     bool sizeAndTimeMatchFileAt(const QString &path) const;

@@ -1,11 +1,14 @@
 #include "VaultFormat.h"
 
+#include "LargeMemory.h"
 #include "ToggleHighBits.h"
 #include "Windows1252.h"
 #include "Wipe.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <new>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -26,6 +29,9 @@ public:
     explicit LineReader(QByteArrayView bytes) : m_rest(bytes) {}
 
     bool atEnd() const { return m_rest.isEmpty(); }
+    qsizetype restSize() const { return m_rest.size(); }
+    // At least as many as the lines still to come: one per CR, and one after the last.
+    qsizetype countLines() const { return std::count(m_rest.begin(), m_rest.end(), CR) + 1; }
 
     QByteArrayView next()
     {
@@ -53,27 +59,23 @@ QString decipher(QByteArrayView rawLine)
     return text;
 }
 
-void appendEnciphered(QByteArray &out, QStringView text)
+// Enciphered on the way into room made beforehand.
+char *putLine(char *out, QStringView text)
 {
-    const qsizetype start = out.size();
-    Windows1252::appendEncoded(out, text);
-    ToggleHighBitsInPlace(out.data() + start, out.size() - start);
+    out = EncipherTo(out, text);
+    *out++ = CR;
+    *out++ = LF;
+    return out;
 }
 
-void appendLine(QByteArray &out, QStringView text)
+char *putEntryLine(char *out, const EntryRow &row)
 {
-    appendEnciphered(out, text);
-    out += LineEnd;
-}
-
-void appendEntryLine(QByteArray &out, const EntryRow &row)
-{
-    appendEnciphered(out, row.username());
-    appendEnciphered(out, VaultFormat::FieldSeparator);
-    appendEnciphered(out, row.password());
-    appendEnciphered(out, VaultFormat::FieldSeparator);
-    appendEnciphered(out, row.location());
-    out += LineEnd;
+    constexpr char Separator = char('|' ^ 0x80);
+    out = EncipherTo(out, row.username());
+    out = std::fill_n(out, 3, Separator);
+    out = EncipherTo(out, row.password());
+    out = std::fill_n(out, 3, Separator);
+    return putLine(out, row.location());
 }
 
 bool isSkippedLine(QByteArrayView rawLine)
@@ -81,31 +83,58 @@ bool isSkippedLine(QByteArrayView rawLine)
     return rawLine.isEmpty() || rawLine == SkippedSpaceLine;
 }
 
-// The three pieces of a deciphered line. Pieces after the third are dropped;
-// missing pieces stay empty.
-std::array<QByteArrayView, 3> piecesOf(QByteArrayView line)
+// "|||" as the file has it, enciphered.
+constexpr char RawBar = char('|' ^ 0x80);
+
+// Where "|||" first starts in an enciphered line, or its size when it has none.
+qsizetype separatorIn(QByteArrayView line)
 {
-    std::array<QByteArrayView, 3> pieces;
-    for (QByteArrayView &piece : pieces) {
-        const qsizetype cut = line.indexOf(PlainSeparator);
-        piece = cut < 0 ? line : line.first(cut);
-        line = cut < 0 ? QByteArrayView() : line.sliced(cut + PlainSeparator.size());
+    const char *data = line.data();
+    const qsizetype size = line.size();
+    for (qsizetype from = 0; from + 2 < size;) {
+        const void *bar = std::memchr(data + from, RawBar, size_t(size - from - 2));
+        if (!bar)
+            break;
+        const qsizetype at = static_cast<const char *>(bar) - data;
+        if (data[at + 1] == RawBar && data[at + 2] == RawBar)
+            return at;
+        from = at + 1;
     }
-    return pieces;
+    return size;
 }
 
-// The three pieces decoded into one string, the way the list keeps them.
-EntryRow rowFromLine(QByteArrayView rawLine)
+// Every entry line's three fields deciphered and decoded straight into one
+// block that the rows share: no line is copied on the way. Pieces after the
+// third are dropped; missing pieces stay empty.
+void readRows(LineReader &lines, qsizetype lineCount, std::vector<EntryRow> &rows)
 {
-    QByteArray line = ToggleHighBitsBytes(rawLine);
-    const auto [username, password, location] = piecesOf(line);
-    QString text(username.size() + password.size() + location.size(), Qt::Uninitialized);
-    char16_t *next = reinterpret_cast<char16_t *>(text.data());
-    for (const QByteArrayView piece : {username, password, location})
-        next = Windows1252::decodeTo(next, piece);
-    EntryRow row(std::move(text), username.size(), username.size() + password.size());
-    Wipe::bytes(line);
-    return row;
+    rows.reserve(size_t(lineCount));
+    platform::preferLargePages(rows.data(), qsizetype(rows.capacity() * sizeof(EntryRow)));
+    // Each character takes one unit, and the text is never more than the bytes left.
+    EntryRow::Block *block = EntryRow::Block::create(lines.restSize());
+    if (!block)
+        throw std::bad_alloc();
+    // Rows made from here on hold the block; what they do not take is given back at the end.
+    block->addRows(lineCount);
+    char16_t *const text = block->text();
+    char16_t *next = text;
+    while (!lines.atEnd()) {
+        QByteArrayView line = lines.next();
+        if (isSkippedLine(line))
+            continue;
+        qsizetype offsets[4];
+        offsets[0] = next - text;
+        for (int piece = 0; piece < 3; ++piece) {
+            const qsizetype cut = separatorIn(line);
+            next = DecipherTo(next, line.first(cut));
+            offsets[piece + 1] = next - text;
+            line = cut < line.size() ? line.sliced(cut + PlainSeparator.size()) : QByteArrayView();
+        }
+        rows.push_back(EntryRow::inBlock(block, offsets[0], offsets[1], offsets[2], offsets[3]));
+    }
+    const qsizetype made = qsizetype(rows.size());
+    block = EntryRow::Block::shrink(block, next - text, rows.data(), made);
+    block->releaseRows(lineCount - made + 1);
 }
 
 qsizetype serializedSize(const std::vector<EntryRow> &rows)
@@ -143,11 +172,8 @@ Contents parse(QByteArrayView fileBytes)
     LineReader lines(fileBytes);
     Contents contents;
     contents.MasterPassword = decipher(lines.next());
-    while (!lines.atEnd()) {
-        const QByteArrayView rawLine = lines.next();
-        if (!isSkippedLine(rawLine))
-            contents.Rows.push_back(rowFromLine(rawLine));
-    }
+    if (!lines.atEnd())
+        readRows(lines, lines.countLines(), contents.Rows);
     return contents;
 }
 
@@ -159,21 +185,25 @@ QString readMasterPassword(QByteArrayView fileBytes)
 QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows,
                      const std::vector<EntryRow> &moreRows)
 {
-    QByteArray out;
-    out.reserve(masterPassword.size() + 2 * LineEnd.size() + serializedSize(rows) + serializedSize(moreRows));
-    appendLine(out, masterPassword);
+    // Room for every unit as one byte; a pair of surrogates takes one, so the end may come short.
+    QByteArray out(masterPassword.size() + 2 * LineEnd.size() + serializedSize(rows) + serializedSize(moreRows),
+                   Qt::Uninitialized);
+    platform::preferLargePages(out.data(), out.size());
+    char *next = putLine(out.data(), masterPassword);
     for (const std::vector<EntryRow> *list : {&rows, &moreRows}) {
         for (const EntryRow &row : *list)
-            appendEntryLine(out, row);
+            next = putEntryLine(next, row);
     }
-    out += LineEnd;
+    *next++ = CR;
+    *next++ = LF;
+    out.truncate(next - out.constData());
     return out;
 }
 
 QByteArray masterOnly(const QString &masterPassword)
 {
-    QByteArray out;
-    appendLine(out, masterPassword);
+    QByteArray out(masterPassword.size() + LineEnd.size(), Qt::Uninitialized);
+    out.truncate(putLine(out.data(), masterPassword) - out.constData());
     return out;
 }
 

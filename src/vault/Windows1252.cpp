@@ -33,18 +33,17 @@ int highRangeCodeOf(char16_t unit)
     return found == std::end(HighRange) ? -1 : HighRangeStart + int(found - std::begin(HighRange));
 }
 
-// The 1252 code of a UTF-16 unit, or -1 when it has none. Latin-1 outside
-// 0x80..0x9F maps to itself, which keeps the common case to two compares.
-inline int codeOf(char16_t unit)
+} // namespace
+
+namespace Windows1252 {
+
+// Latin-1 outside 0x80..0x9F maps to itself, which keeps the common case to two compares.
+int codeOf(char16_t unit)
 {
     if (unit < HighRangeStart || (unit >= HighRangeEnd && unit <= 0xFF))
         return unit;
     return highRangeCodeOf(unit);
 }
-
-} // namespace
-
-namespace Windows1252 {
 
 QByteArray encode(QStringView text)
 {

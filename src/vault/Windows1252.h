@@ -21,5 +21,7 @@ char16_t decodeByte(uchar byte);
 char16_t *decodeTo(char16_t *out, QByteArrayView bytes);
 
 bool canEncode(QChar c);
+// The 1252 code of a UTF-16 unit, or -1 when it has none.
+int codeOf(char16_t unit);
 
 } // namespace Windows1252
