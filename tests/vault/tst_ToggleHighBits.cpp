@@ -47,6 +47,8 @@ private slots:
     void unmappableEncodesAsQuestionMark();
     void canEncode_data();
     void canEncode();
+    void wholeFieldsMatchCharacterByCharacter_data();
+    void wholeFieldsMatchCharacterByCharacter();
 };
 
 void tst_ToggleHighBits::enciphersToBytes_data()
@@ -205,3 +207,27 @@ void tst_ToggleHighBits::canEncode()
 
 QTEST_APPLESS_MAIN(tst_ToggleHighBits)
 #include "tst_ToggleHighBits.moc"
+
+// Fields are taken several characters at a time; every character must come out
+// as it does alone, wherever it falls in such a group.
+void tst_ToggleHighBits::wholeFieldsMatchCharacterByCharacter_data()
+{
+    QTest::addColumn<int>("offset");
+    for (int offset = 0; offset < 9; ++offset)
+        QTest::addRow("from %d", offset) << offset;
+}
+
+void tst_ToggleHighBits::wholeFieldsMatchCharacterByCharacter()
+{
+    QFETCH(int, offset);
+    const QString text = QString(offset, u'a') + allCharactersButNul() + u"\u4e2d"_s;
+    for (qsizetype size = 0; size <= text.size(); size += 1 + size / 4) {
+        const QStringView field = QStringView(text).first(size);
+        QByteArray bytes(size, Qt::Uninitialized);
+        bytes.truncate(EncipherTo(bytes.data(), field) - bytes.data());
+        QCOMPARE(bytes, ToggleHighBitsBytes(Windows1252::encode(field)));
+        QString back(size, Qt::Uninitialized);
+        back.truncate(DecipherTo(reinterpret_cast<char16_t *>(back.data()), bytes) - reinterpret_cast<char16_t *>(back.data()));
+        QCOMPARE(back, Windows1252::decode(ToggleHighBitsBytes(bytes)));
+    }
+}

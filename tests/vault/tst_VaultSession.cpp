@@ -450,6 +450,25 @@ private slots:
         }
     }
 
+    // A copy tool may put the time back; the change is still kept under our own save.
+    void anOutsideWriteOfTheSameSizeAndTimeIsKept()
+    {
+        writeFile(m_path, vaultOf({Anna, Bob}));
+        OpenVault vault(m_path);
+        const QDateTime time = QFileInfo(m_path).lastModified();
+        const VaultEntry changed{Bob.Username, u"PW"_s, Bob.Location};
+        {
+            QFile file(m_path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QCOMPARE(file.write(vaultOf({Anna, changed})), file.size());
+            QVERIFY(file.flush());
+            QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(QFileInfo(m_path).lastModified(), time);
+        QVERIFY(vault.session.add(Carl));
+        QCOMPARE(contentsOf(m_path), vaultOf({Anna, changed, Carl}));
+    }
+
     void versionOneVaultBecomesVersionTwoAtItsNextSave()
     {
         QVERIFY(QFile::copy(QStringLiteral(KEYHOLDER_TEST_DATA "/vault/version1.enc"), m_path));
