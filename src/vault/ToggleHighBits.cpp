@@ -84,10 +84,11 @@ char16_t *DecipherTo(char16_t *out, QByteArrayView bytes)
 namespace {
 
 // One character, which may take two units.
-const char16_t *encipherOne(char *&out, const char16_t *unit, const char16_t *end)
+const char16_t *encipherOne(char *&out, const char16_t *unit, const char16_t *end,
+                            const std::array<char, 256> &table)
 {
     if (*unit < 0x100) {
-        *out++ = tables().encipher[*unit];
+        *out++ = table[*unit];
         return unit + 1;
     }
     const int code = Windows1252::codeOf(*unit);
@@ -102,6 +103,8 @@ const char16_t *encipherOne(char *&out, const char16_t *unit, const char16_t *en
 
 char *EncipherTo(char *out, QStringView text)
 {
+    // Fields are short: most of a field is enciphered one character at a time.
+    const std::array<char, 256> &table = tables().encipher;
     const char16_t *unit = text.utf16();
     const char16_t *end = unit + text.size();
     while (end - unit >= Group) {
@@ -116,9 +119,9 @@ char *EncipherTo(char *out, QStringView text)
             continue;
         }
         for (const char16_t *groupEnd = unit + Group; unit < groupEnd;)
-            unit = encipherOne(out, unit, end);
+            unit = encipherOne(out, unit, end, table);
     }
     while (unit < end)
-        unit = encipherOne(out, unit, end);
+        unit = encipherOne(out, unit, end, table);
     return out;
 }
