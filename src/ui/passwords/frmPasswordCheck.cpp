@@ -102,13 +102,13 @@ void frmPasswordCheck::checkAgainst(const QString &breachListPath)
         return;
     }
     BreachList breaches = std::move(opened).value();
-    if (runCheck(&breaches))
+    if (runCheck(&breaches) == CheckEnd::Done)
         m_breaches = std::move(breaches);
 }
 
 void frmPasswordCheck::cmdCheckAgain_Click()
 {
-    if (!runCheck(m_breaches ? &*m_breaches : nullptr) && m_breaches && !m_ctx.session().isLocked())
+    if (runCheck(m_breaches ? &*m_breaches : nullptr) == CheckEnd::ListFailed)
         m_breaches.reset();
 }
 
@@ -130,7 +130,7 @@ bool frmPasswordCheck::enterPressed()
     return true;
 }
 
-bool frmPasswordCheck::runCheck(const BreachList *breaches)
+frmPasswordCheck::CheckEnd frmPasswordCheck::runCheck(const BreachList *breaches)
 {
     VaultSession &session = m_ctx.session();
     // A copy: a lock or another program's change may come while the check waits on the disk.
@@ -152,13 +152,14 @@ bool frmPasswordCheck::runCheck(const BreachList *breaches)
             });
     progress.reset();
     if (session.isLocked())
-        return false;
+        return CheckEnd::Stopped;
+    if (!findings && progress.wasCanceled()) {
+        lblSummary->setText(u"The check was stopped before the end.  Click Check Again to run it again."_s);
+        return CheckEnd::Stopped;
+    }
     if (!findings) {
-        if (progress.wasCanceled())
-            lblSummary->setText(u"The check was stopped before the end.  Click Check Again to run it again."_s);
-        else
-            report(findings.message());
-        return false;
+        report(findings.message());
+        return CheckEnd::ListFailed;
     }
     const bool listChanged = m_listChanges != changesBefore;
     showFindings(rows, findings.value(), listChanged);
@@ -166,7 +167,7 @@ bool frmPasswordCheck::runCheck(const BreachList *breaches)
         lblSummary->setText(lblSummary->text() + u"  Checked against %1."_s.arg(QFileInfo(breaches->path()).fileName()));
     if (listChanged)
         markOutdated();
-    return true;
+    return CheckEnd::Done;
 }
 
 void frmPasswordCheck::showFindings(const std::vector<EntryRow> &rows, const std::vector<Finding> &findings,

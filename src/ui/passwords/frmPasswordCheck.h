@@ -51,8 +51,9 @@ protected:
 
 private:
     void createControls();
-    // False when the check did not finish; a list that failed is reported.
-    bool runCheck(const BreachList *breaches);
+    // A breach list that failed is reported; one stopped by Cancel or a lock is not its fault.
+    enum class CheckEnd { Done, Stopped, ListFailed };
+    CheckEnd runCheck(const BreachList *breaches);
     // The rows are those checked; the list may have changed since, as listChanged says.
     void showFindings(const std::vector<EntryRow> &rows, const std::vector<Finding> &findings, bool listChanged);
     void choose(QTreeWidgetItem *item);
