@@ -2,6 +2,7 @@
 
 #include "LargeMemory.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <utility>
@@ -20,13 +21,17 @@ EntryRow::Block *EntryRow::Block::create(qsizetype size)
 
 EntryRow::Block *EntryRow::Block::shrink(Block *block, qsizetype size, EntryRow *rows, qsizetype rowCount)
 {
-    // Shrinking keeps the place almost always; where it does not, the old one is gone.
+    // Shrinking keeps the place almost always; where it does not, the old one is
+    // gone, so only its address is kept to compare with.
+    const auto before = reinterpret_cast<std::uintptr_t>(block);
     void *memory = std::realloc(block, sizeof(Block) + size_t(size) * sizeof(char16_t));
-    if (!memory || memory == block)
-        return block;
+    if (!memory) // nothing changed
+        return reinterpret_cast<Block *>(before);
     auto *moved = static_cast<Block *>(memory);
-    for (qsizetype i = 0; i < rowCount; ++i)
-        rows[i].m_block = moved;
+    if (reinterpret_cast<std::uintptr_t>(moved) != before) {
+        for (qsizetype i = 0; i < rowCount; ++i)
+            rows[i].m_block = moved;
+    }
     return moved;
 }
 
