@@ -41,12 +41,13 @@ bool VaultFingerprint::sizeAndTimeMatchFileAt(const QString &path) const
 
 bool VaultFingerprint::matchesFileAt(const QString &path) const
 {
-    if (!sizeAndTimeMatchFileAt(path))
-        return false;
     // The same file, never written since: a write, even one that puts the
     // modification time back, moves the change time, which no program can set.
+    // Size and time are part of the stamp, so the usual save looks at the file once.
     if (stamp.known() && platform::FileSystem::stampOf(path) == stamp)
         return true;
+    if (!sizeAndTimeMatchFileAt(path))
+        return false;
     // A sync tool may keep the time; only the bytes can say nothing changed.
     return hashOfFile(path) == hash;
 }

@@ -62,6 +62,12 @@ Control *make(QWidget *parent, const QString &name, const char *kind, const QRec
 
 } // namespace
 
+void tabOrder(std::initializer_list<QWidget *> order)
+{
+    for (auto next = order.begin(); next != order.end() && next + 1 != order.end(); ++next)
+        QWidget::setTabOrder(*next, *(next + 1));
+}
+
 bool isPlainEnter(const QKeyEvent *key)
 {
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

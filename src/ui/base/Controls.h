@@ -42,6 +42,9 @@ inline constexpr const char *ProgressBar = "ProgressBar";
 // The character code of Enter, as the windows' key handlers receive it.
 inline constexpr int EnterKeyAscii = 13;
 
+// Tab goes from each control to the next, in this order.
+void tabOrder(std::initializer_list<QWidget *> order);
+
 // Enter or keypad Enter, with no other modifier held.
 bool isPlainEnter(const QKeyEvent *key);
 

@@ -17,6 +17,9 @@ public:
     // Caption and borders, in twips: what the outer size adds to the client area.
     static constexpr int NonClientWidth = 90;
     static constexpr int NonClientHeight = 450;
+    // A caption with the system menu and a close box, and nothing to resize with.
+    static constexpr Qt::WindowFlags CaptionAndCloseBox =
+            Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
     explicit Form(AppContext &context);
 

@@ -60,8 +60,12 @@ void StrengthMeter::show(const QString &password)
     }
     const Strength strength = PasswordStrength::of(password);
     bar->setValue(std::min(FullBarBits, int(strength.bits)));
-    bar->setStyleSheet(u"QProgressBar { border: 1px solid #8a8a8a; border-radius: 2px; background: #e8e8e8; }"
-                       "QProgressBar::chunk { background: %1; }"_s.arg(colourOf(strength.level)));
+    // A new style sheet polishes the bar again: only when the level changes, not on every key.
+    if (strength.level != m_shownLevel || bar->styleSheet().isEmpty()) {
+        m_shownLevel = strength.level;
+        bar->setStyleSheet(u"QProgressBar { border: 1px solid #8a8a8a; border-radius: 2px; background: #e8e8e8; }"
+                           "QProgressBar::chunk { background: %1; }"_s.arg(colourOf(strength.level)));
+    }
     word->setText(strength.word());
     bar->setAccessibleDescription(strength.word());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vault/PasswordStrength.h"
+
 #include <QObject>
 #include <QRect>
 
@@ -24,4 +26,6 @@ public:
 
 private:
     void show(const QString &password);
+
+    Strength::Level m_shownLevel = Strength::Level::Poor;
 };

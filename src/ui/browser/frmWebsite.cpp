@@ -130,9 +130,7 @@ void frmWebsite::createStatusBar()
 
 void frmWebsite::setTabOrder()
 {
-    QWidget *order[] = {Command6, Command3, Text1, Command5, Command4, Command7, WebBrowser1};
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
-        QWidget::setTabOrder(order[i], order[i + 1]);
+    Controls::tabOrder({Command6, Command3, Text1, Command5, Command4, Command7, WebBrowser1});
     StatusBar1->setFocusPolicy(Qt::NoFocus);
 }
 

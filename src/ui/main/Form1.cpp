@@ -76,8 +76,7 @@ void addMenuItems(QMenu *menu, std::array<QAction *, N> &items,
 Form1::Form1(AppContext &context) : Form(context)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(CaptionAndCloseBox);
     setFont(Controls::verdana(8.25));
     setClientSizeTwips(9015, 6555);
     m_history = new EntryHistory(context, *this, this);
@@ -300,10 +299,8 @@ void Form1::createKeys()
 
 void Form1::setTabOrder()
 {
-    const QWidget *order[] = {cmdAdd[0], cmdEdit,    cmdDelete,  cmdWebsite[0], lstPass,
-                              cmdCopy[0], cmdGoto,   cmdCopy[1], cmdCopy[2]};
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
+    Controls::tabOrder({cmdAdd[0], cmdEdit, cmdDelete, cmdWebsite[0], lstPass, cmdCopy[0], cmdGoto, cmdCopy[1],
+                        cmdCopy[2]});
     StatusBar1->setFocusPolicy(Qt::NoFocus);
 }
 

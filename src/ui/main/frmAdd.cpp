@@ -48,8 +48,7 @@ frmAdd::frmAdd(AppContext &context, EditRequest request, EntryHistory &history)
     : Form(context), m_request(std::move(request)), m_history(&history)
 {
     setObjectName(QStringLiteral("frmAdd"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(CaptionAndCloseBox);
     setFont(Controls::verdana(8.25));
     // Wider than designed by the generator's column.
     setClientSizeTwips(6120, 2610);
@@ -88,11 +87,7 @@ void frmAdd::createControls()
         box->setMaxLength(std::numeric_limits<int>::max());
 
     // Cancel comes first, so it has the focus when the editor opens.
-    QWidget::setTabOrder(cmdDelete, cmdAdd);
-    QWidget::setTabOrder(cmdAdd, txtUsername);
-    QWidget::setTabOrder(txtUsername, txtPassword);
-    QWidget::setTabOrder(txtPassword, txtWebsite);
-    QWidget::setTabOrder(txtWebsite, cmdGenerate);
+    Controls::tabOrder({cmdDelete, cmdAdd, txtUsername, txtPassword, txtWebsite, cmdGenerate});
 
     connect(cmdAdd, &QToolButton::clicked, this, &frmAdd::cmdAdd_Click);
     connect(cmdDelete, &QToolButton::clicked, this, &frmAdd::cmdDelete_Click);

@@ -22,8 +22,7 @@ using namespace Qt::StringLiterals;
 frmGenerate::frmGenerate(AppContext &context) : Form(context)
 {
     setObjectName(u"frmGenerate"_s);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(CaptionAndCloseBox);
     setWindowTitle(u"Generate Password"_s);
     setFont(Controls::verdana(8.25));
     setClientSizeTwips(6240, 3780);
@@ -79,19 +78,9 @@ void frmGenerate::createControls()
     modes->addButton(optCharacters);
     modes->addButton(optPassphrase);
 
-    QWidget::setTabOrder(txtGenerated, optCharacters);
-    QWidget::setTabOrder(optCharacters, spnLength);
-    QWidget::setTabOrder(spnLength, chkUpper);
-    QWidget::setTabOrder(chkUpper, chkLower);
-    QWidget::setTabOrder(chkLower, chkDigits);
-    QWidget::setTabOrder(chkDigits, chkSymbols);
-    QWidget::setTabOrder(chkSymbols, chkExcludeLookAlikes);
-    QWidget::setTabOrder(chkExcludeLookAlikes, optPassphrase);
-    QWidget::setTabOrder(optPassphrase, spnWords);
-    QWidget::setTabOrder(spnWords, txtSeparator);
-    QWidget::setTabOrder(txtSeparator, cmdUse);
-    QWidget::setTabOrder(cmdUse, cmdGenerateAgain);
-    QWidget::setTabOrder(cmdGenerateAgain, cmdCancel);
+    Controls::tabOrder({txtGenerated, optCharacters, spnLength, chkUpper, chkLower, chkDigits, chkSymbols,
+                        chkExcludeLookAlikes, optPassphrase, spnWords, txtSeparator, cmdUse, cmdGenerateAgain,
+                        cmdCancel});
 
     connect(cmdUse, &QPushButton::clicked, this, &frmGenerate::cmdUse_Click);
     connect(cmdGenerateAgain, &QPushButton::clicked, this, &frmGenerate::cmdGenerateAgain_Click);

@@ -32,8 +32,7 @@ QString counted(qsizetype count, const QString &one, const QString &many)
 frmPasswordCheck::frmPasswordCheck(AppContext &context) : Form(context)
 {
     setObjectName(u"frmPasswordCheck"_s);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(CaptionAndCloseBox);
     setWindowTitle(u"Password Check"_s);
     setFont(Controls::verdana(8.25));
     setClientSizeTwips(8640, 4920);
@@ -61,9 +60,7 @@ void frmPasswordCheck::createControls()
                                             {120, 4320, 3000, 420});
     cmdCheckAgain = Controls::commandButton(area, u"cmdCheckAgain"_s, u"Check &Again"_s, {3240, 4320, 1575, 420});
     cmdClose = Controls::commandButton(area, u"cmdClose"_s, u"Close"_s, {7425, 4320, 1095, 420});
-    QWidget::setTabOrder(lstFindings, cmdBreachList);
-    QWidget::setTabOrder(cmdBreachList, cmdCheckAgain);
-    QWidget::setTabOrder(cmdCheckAgain, cmdClose);
+    Controls::tabOrder({lstFindings, cmdBreachList, cmdCheckAgain, cmdClose});
 
     connect(cmdBreachList, &QPushButton::clicked, this, &frmPasswordCheck::cmdBreachList_Click);
     connect(cmdCheckAgain, &QPushButton::clicked, this, &frmPasswordCheck::cmdCheckAgain_Click);

@@ -18,8 +18,7 @@ frmChangePassword::frmChangePassword(AppContext &context, StatusReporter &status
     : Form(context), m_status(status)
 {
     setObjectName(u"frmChangePassword"_s);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(CaptionAndCloseBox);
     setWindowTitle(u"Change Master Password"_s);
     setFont(Controls::verdana(8.25));
     // The strength row below the buttons.
@@ -43,10 +42,7 @@ void frmChangePassword::createControls()
     lblCurrent->setBuddy(txtCurrent);
     lblNew->setBuddy(txtNew);
     lblRetype->setBuddy(txtRetype);
-    QWidget::setTabOrder(txtCurrent, txtNew);
-    QWidget::setTabOrder(txtNew, txtRetype);
-    QWidget::setTabOrder(txtRetype, cmdOK);
-    QWidget::setTabOrder(cmdOK, cmdCancel);
+    Controls::tabOrder({txtCurrent, txtNew, txtRetype, cmdOK, cmdCancel});
     connect(cmdOK, &QPushButton::clicked, this, &frmChangePassword::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmChangePassword::cmdCancel_Click);
     for (QLineEdit *box : {txtCurrent, txtNew, txtRetype})

@@ -46,8 +46,7 @@ int bottomOf(const QWidget *control)
 frmPass::frmPass(AppContext &context, Mode mode) : Form(context), m_mode(mode)
 {
     setObjectName(u"frmPass"_s);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(CaptionAndCloseBox);
     setWindowTitle(u"Password Required"_s);
     setClientSizeTwips(6825, 1800);
     createControls();
@@ -86,9 +85,7 @@ void frmPass::createControls()
 
 void frmPass::setTabOrder()
 {
-    QWidget::setTabOrder(cmdOK, cmdCancel);
-    QWidget::setTabOrder(cmdCancel, txtPass);
-    QWidget::setTabOrder(txtPass, txtPass2);
+    Controls::tabOrder({cmdOK, cmdCancel, txtPass, txtPass2});
 }
 
 void frmPass::Form_Load()
