@@ -7,17 +7,22 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <stdexcept>
 
 EntryList::EntryList(QWidget *parent, EntryListModel *entries)
-    : QTreeView(parent), m_model(entries), m_shown(new ShownEntries(entries, this))
+    : QTableView(parent), m_model(entries), m_shown(new ShownEntries(entries, this))
 {
     Controls::setKind(this, Controls::Kind::ListView);
     setModel(m_shown);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    fitRowHeightToText();
     setAlternatingRowColors(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -27,7 +32,7 @@ EntryList::EntryList(QWidget *parent, EntryListModel *entries)
     header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this,
             [this](int section) { emit ColumnClick(section + 1); });
-    connect(this, &QTreeView::doubleClicked, this, &EntryList::EditRequested);
+    connect(this, &QAbstractItemView::doubleClicked, this, &EntryList::EditRequested);
 }
 
 // The view's own copy puts the cell's text on the clipboard directly; the
@@ -55,7 +60,48 @@ void EntryList::keyPressEvent(QKeyEvent *event)
             break;
         }
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
+}
+
+// Keys move between entries only, as in any list of rows: Home and End go to
+// the first and last entry, and Left and Right scroll the columns into view.
+QModelIndex EntryList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    const int column = current.isValid() ? current.column() : 0;
+    switch (action) {
+    case MoveHome:
+        return m_shown->index(0, column);
+    case MoveEnd:
+        return m_shown->index(m_shown->rowCount() - 1, column);
+    case MoveLeft:
+    case MoveRight: {
+        QScrollBar *bar = horizontalScrollBar();
+        bar->setValue(bar->value() + (action == MoveLeft ? -bar->singleStep() : bar->singleStep()));
+        return current;
+    }
+    default:
+        return QTableView::moveCursor(action, modifiers);
+    }
+}
+
+void EntryList::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitRowHeightToText();
+}
+
+// Every row is one line of text high, as the style draws an item.
+void EntryList::fitRowHeightToText()
+{
+    QStyleOptionViewItem item;
+    initViewItemOption(&item);
+    item.features |= QStyleOptionViewItem::HasDisplay;
+    item.text = QStringLiteral("Xy");
+    const int height = style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), this).height();
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(height);
 }
 
 void EntryList::addColumnHeader(const QString &text, int widthTwips)

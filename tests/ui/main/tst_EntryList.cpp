@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,6 +125,54 @@ private slots:
         const QRect second = list.visualRect(list.model()->index(1, 0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(list.firstSelectedPosition(), 2);
+    }
+
+    // The keys move between entries, never between the columns of one.
+    void keysMoveBetweenEntries_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("Home") << 3 << QList<int>{Qt::Key_Home} << 1;
+        QTest::newRow("End") << 2 << QList<int>{Qt::Key_End} << 4;
+        QTest::newRow("Down then Up then Up") << 3 << QList<int>{Qt::Key_Down, Qt::Key_Up, Qt::Key_Up} << 2;
+        QTest::newRow("Left and Right keep the entry") << 2 << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}
+                                                       << 2;
+    }
+
+    void keysMoveBetweenEntries()
+    {
+        QFETCH(int, start);
+        QFETCH(QList<int>, keys);
+        QFETCH(int, selected);
+        ListFixture fixture;
+        EntryList &list = fixture.list;
+        fixture.add({entry("a"), entry("b"), entry("c"), entry("d")});
+        fixture.parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fixture.parent));
+        selectRow(list, start);
+        for (int key : keys)
+            QTest::keyClick(&list, Qt::Key(key));
+        QCOMPARE(list.firstSelectedPosition(), selected);
+        QCOMPARE(list.currentIndex().column(), 0);
+        // Copying takes the first column still.
+        QSignalSpy copies(&list, &EntryList::CopyKeyPressed);
+        QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(copies.value(0).value(0).toInt(), 0);
+    }
+
+    void tabLeavesTheList()
+    {
+        ListFixture fixture;
+        QLineEdit after(&fixture.parent);
+        fixture.add({entry("a"), entry("b")});
+        fixture.parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fixture.parent));
+        fixture.list.setFocus();
+        selectRow(fixture.list, 1);
+        QTest::keyClick(&fixture.list, Qt::Key_Tab);
+        QVERIFY(after.hasFocus());
+        QCOMPARE(fixture.list.firstSelectedPosition(), 1);
     }
 
     void sortedListOrdersByKeyColumnIgnoringCase_data()
