@@ -185,8 +185,11 @@ inline const VaultOnDisk &vaultOf(int count, Entries entries = Entries::Long)
         vault = std::make_unique<VaultOnDisk>();
         vault->bytes = VaultFormat::serialize(BenchMaster, entries == Entries::Long ? makeRows(count)
                                                                                    : makeShortRows(count));
+        // Owner-only, as the program makes a vault: a save then keeps the old
+        // file as the backup by a hard link, where a file others may read is copied.
         QFile file(vault->path());
-        if (!file.open(QIODevice::WriteOnly) || file.write(vault->bytes) != vault->bytes.size())
+        if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
+            || file.write(vault->bytes) != vault->bytes.size())
             qFatal("cannot write the benchmark vault");
     }
     return *vault;
