@@ -8,6 +8,7 @@
 #include "ui/main/frmAdd.h"
 #include "ui/passwords/frmGenerate.h"
 #include "ui/passwords/frmPasswordCheck.h"
+#include "vault/PasswordStrength.h"
 #include "ui/vault/frmChangePassword.h"
 #include "ui/vault/frmPass.h"
 
@@ -119,7 +120,10 @@ private slots:
         const QString shown = generator->txtGenerated->text();
         QCOMPARE(shown.size(), 20);
         QCOMPARE(generator->lblEntropy->text(), u"129 bits of entropy"_s);
-        QCOMPARE(generator->strength->word->text(), u"Excellent"_s);
+        // A random password can still hold a pattern the estimate finds, so the
+        // word is the generated password's own, not always "Excellent".
+        QCOMPARE(generator->strength->word->text(), PasswordStrength::of(shown).word());
+        QVERIFY(!generator->strength->word->text().isEmpty());
 
         QWidget *target = generator->findChild<QWidget *>(focus);
         target->setFocus();
