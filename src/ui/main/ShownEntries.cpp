@@ -20,8 +20,8 @@ void ShownEntries::addColumnTitle(const QString &title)
 void ShownEntries::setFind(const QString &typed)
 {
     m_find = EntryFind(typed);
-    // One change of layout, not a removal for every run of rows hidden: a
-    // view pays for each removal with the rows after it.
+    // One change of layout, not a removal for every run of rows hidden: each
+    // removal costs this model and the view a pass over the rows after it.
     invalidate();
 }
 
