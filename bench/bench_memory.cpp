@@ -187,6 +187,9 @@ void Unlock_EnterToMainWindow(benchmark::State &state)
         std::sort(v.begin(), v.end());
         return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
     };
+    // A user unlocks once a process: the first round meets memory the process
+    // never touched, which on a virtual machine costs far more than later rounds.
+    state.counters["first_ms"] = largeSeconds.front() * 1e3;
     state.counters["ms"] = median(largeSeconds) * 1e3;
     state.counters["empty_ms"] = median(emptySeconds) * 1e3;
     state.counters["x_empty"] = median(ratios);
