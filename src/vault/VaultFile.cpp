@@ -219,6 +219,19 @@ Result<void> checkReadable(const QString &path, const QString &noun = TheVaultFi
     return {};
 }
 
+// Up to size bytes, fewer at the end of the file.
+qint64 readUpTo(QFile &file, char *data, qint64 size)
+{
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 read = file.read(data + got, size - got);
+        if (read <= 0)
+            break;
+        got += read;
+    }
+    return got;
+}
+
 // The whole file in room made for it at once, on large pages; a file that
 // grew or shrank meanwhile is still read to its end.
 QByteArray readWhole(QFile &file)
@@ -226,26 +239,27 @@ QByteArray readWhole(QFile &file)
     const qint64 expected = file.size();
     QByteArray bytes(expected, Qt::Uninitialized);
     platform::preferLargePages(bytes.data(), bytes.size());
-    qint64 got = 0;
-    while (got < expected) {
-        const qint64 read = file.read(bytes.data() + got, expected - got);
-        if (read <= 0)
-            break;
-        got += read;
-    }
+    const qint64 got = readUpTo(file, bytes.data(), expected);
     bytes.truncate(got);
     if (got == expected)
         bytes += file.readAll();
     return bytes;
 }
 
+Result<void> openToRead(QFile &file)
+{
+    if (Result<void> readable = checkReadable(file.fileName()); !readable)
+        return readable;
+    if (!file.open(QIODevice::ReadOnly))
+        return fileError(u"open"_s, file.fileName(), file.errorString());
+    return {};
+}
+
 Result<QByteArray> readBytes(const QString &path, qint64 limit)
 {
-    if (Result<void> readable = checkReadable(path); !readable)
-        return readable.error();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fileError(u"open"_s, path, file.errorString());
+    if (Result<void> opened = openToRead(file); !opened)
+        return opened.error();
     try {
         QByteArray bytes = limit < 0 ? readWhole(file) : file.read(limit);
         if (file.error() != QFileDevice::NoError)
@@ -263,6 +277,21 @@ namespace VaultFile {
 Result<QByteArray> read(const QString &path)
 {
     return readBytes(path, -1);
+}
+
+Result<QByteArrayView> readInto(const QString &path, const std::function<char *(qsizetype size)> &room)
+{
+    QFile file(path);
+    if (Result<void> opened = openToRead(file); !opened)
+        return opened.error();
+    const qsizetype size = qsizetype(file.size()) + 1;
+    char *data = room(size);
+    if (!data)
+        return fileError(u"read"_s, path, u"there is not enough memory"_s);
+    const qint64 got = readUpTo(file, data, size);
+    if (file.error() != QFileDevice::NoError)
+        return fileError(u"read"_s, path, file.errorString());
+    return QByteArrayView(data, qsizetype(got));
 }
 
 Result<QByteArray> readStart(const QString &path)

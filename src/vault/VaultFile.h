@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 // Reading and writing data.enc. Errors are sentences for the user that name the
 // file (or its folder, when that is what failed) and end with the system's reason.
 namespace VaultFile {
@@ -16,6 +18,10 @@ inline constexpr qint64 MaximumSize = qint64(256) << 20;
 
 // Only a regular file (or a link to one) of at most MaximumSize is read.
 Result<QByteArray> read(const QString &path);
+// The same, into memory the caller gives: room(size) for size bytes, asked
+// for one byte more than the file holds, so a file that grew while it was
+// read fills its room whole. Null from room means there is no memory for it.
+Result<QByteArrayView> readInto(const QString &path, const std::function<char *(qsizetype size)> &room);
 // The same checks, but only the start of the file: at least its first line
 // (the master line) or, when it is longer, the first 64 KiB.
 Result<QByteArray> readStart(const QString &path);

@@ -103,18 +103,18 @@ qsizetype separatorIn(QByteArrayView line)
     return size;
 }
 
-// Every entry line's three fields deciphered and decoded straight into one
-// block that the rows share: no line is copied on the way. Pieces after the
-// third are dropped; missing pieces stay empty.
-void readRows(LineReader &lines, qsizetype lineCount, std::vector<EntryRow> &rows)
+void reserveRows(std::vector<EntryRow> &rows, qsizetype lineCount)
 {
     rows.reserve(size_t(lineCount));
     platform::preferLargePages(rows.data(), qsizetype(rows.capacity() * sizeof(EntryRow)));
-    // Each character takes one unit, and the text is never more than the bytes left.
-    EntryRow::Block *block = EntryRow::Block::create(lines.restSize());
-    if (!block)
-        throw std::bad_alloc();
-    // Rows made from here on hold the block; what they do not take is given back at the end.
+}
+
+// Every entry line's three fields deciphered and decoded straight into the
+// block that the rows share, from its start: no line is copied on the way.
+// Pieces after the third are dropped; missing pieces stay empty. The units of
+// text written; the rows hold the block from here on (Block::addRows).
+qsizetype readRows(LineReader &lines, qsizetype lineCount, EntryRow::Block *block, std::vector<EntryRow> &rows)
+{
     block->addRows(lineCount);
     char16_t *const text = block->text();
     char16_t *next = text;
@@ -132,8 +132,15 @@ void readRows(LineReader &lines, qsizetype lineCount, std::vector<EntryRow> &row
         }
         rows.push_back(EntryRow::inBlock(block, offsets[0], offsets[1], offsets[2], offsets[3]));
     }
+    return next - text;
+}
+
+// Gives back the room past the text (a file's line ends and separators), and
+// the counts the rows did not take, with the block's first.
+void finishBlock(EntryRow::Block *block, qsizetype units, std::vector<EntryRow> &rows, qsizetype lineCount)
+{
     const qsizetype made = qsizetype(rows.size());
-    block = EntryRow::Block::shrink(block, next - text, rows.data(), made);
+    block = EntryRow::Block::shrink(block, units, rows.data(), made);
     block->releaseRows(lineCount - made + 1);
 }
 
@@ -172,8 +179,35 @@ Contents parse(QByteArrayView fileBytes)
     LineReader lines(fileBytes);
     Contents contents;
     contents.MasterPassword = decipher(lines.next());
-    if (!lines.atEnd())
-        readRows(lines, lines.countLines(), contents.Rows);
+    if (lines.atEnd())
+        return contents;
+    const qsizetype lineCount = lines.countLines();
+    reserveRows(contents.Rows, lineCount);
+    // Each character takes one unit, and the text is never more than the bytes left.
+    EntryRow::Block *block = EntryRow::Block::create(lines.restSize());
+    if (!block)
+        throw std::bad_alloc();
+    finishBlock(block, readRows(lines, lineCount, block, contents.Rows), contents.Rows, lineCount);
+    return contents;
+}
+
+// Each unit written lies below the byte it came from, so no byte is written
+// over before it is read: unit k goes to bytes 2k and 2k+1, from file byte j
+// at offset N + j, with k <= j < N.
+Contents parseInBlock(QByteArrayView fileBytes, EntryRow::Block *block)
+{
+    LineReader lines(fileBytes);
+    Contents contents;
+    contents.MasterPassword = decipher(lines.next());
+    const qsizetype lineCount = lines.atEnd() ? 0 : lines.countLines();
+    reserveRows(contents.Rows, lineCount);
+    const qsizetype units = lineCount > 0 ? readRows(lines, lineCount, block, contents.Rows) : 0;
+    // What is left of the file past the text is the secret, enciphered.
+    char *const textEnd = reinterpret_cast<char *>(block->text() + units);
+    const char *const fileEnd = fileBytes.data() + fileBytes.size();
+    if (textEnd < fileEnd)
+        Wipe::bytes(textEnd, fileEnd - textEnd);
+    finishBlock(block, units, contents.Rows, lineCount);
     return contents;
 }
 

@@ -26,6 +26,10 @@ struct Contents
 };
 
 Contents parse(QByteArrayView fileBytes);
+// The same for a file read into the block its text goes to, at or past byte
+// fileBytes.size() of the block's text: a large vault is in memory once, not
+// twice. The rows take the block over, and what is left of the file is wiped.
+Contents parseInBlock(QByteArrayView fileBytes, EntryRow::Block *block);
 QString readMasterPassword(QByteArrayView fileBytes);
 
 // moreRows follow rows as if the two were one list: an import is written

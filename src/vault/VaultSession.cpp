@@ -7,6 +7,7 @@
 #include "VaultFile.h"
 #include "Wipe.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <new>
@@ -17,14 +18,68 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A vault too big for the memory left is reported like any unreadable one.
-Result<VaultFormat::Contents> parseWithin(QByteArrayView bytes)
+template <typename Parse>
+Result<VaultFormat::Contents> parseWithin(Parse parse)
 {
     try {
-        return VaultFormat::parse(bytes);
+        return parse();
     } catch (const std::bad_alloc &) {
         return Error{u"There is not enough memory to open the vault file."_s};
     }
 }
+
+// The file read into the top of the block its text decodes into, so a large
+// vault is in memory once, not twice. Wiped and given back unless rows take it.
+class FileInBlock
+{
+public:
+    FileInBlock() = default;
+    FileInBlock(const FileInBlock &) = delete;
+    FileInBlock &operator=(const FileInBlock &) = delete;
+    ~FileInBlock() { release(); }
+
+    // A file that grew while it was read is read again.
+    Result<QByteArrayView> read(const QString &path)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            release();
+            qsizetype room = 0;
+            Result<QByteArrayView> bytes = VaultFile::readInto(path, [&](qsizetype size) -> char * {
+                room = size;
+                m_block = EntryRow::Block::create(size);
+                return m_block ? reinterpret_cast<char *>(m_block->text()) + size : nullptr;
+            });
+            if (!bytes)
+                return bytes;
+            m_bytes = bytes.value();
+            if (m_bytes.size() < room)
+                return m_bytes;
+        }
+        return Error{u"The vault file \"%1\" kept changing while it was read, so it was not opened."_s.arg(
+                QDir::toNativeSeparators(path))};
+    }
+
+    VaultFormat::Contents parse()
+    {
+        VaultFormat::Contents contents = VaultFormat::parseInBlock(m_bytes, m_block);
+        m_block = nullptr;
+        return contents;
+    }
+
+private:
+    void release()
+    {
+        if (!m_block)
+            return;
+        Wipe::bytes(const_cast<char *>(m_bytes.data()), m_bytes.size());
+        m_block->releaseRows(1);
+        m_block = nullptr;
+        m_bytes = {};
+    }
+
+    EntryRow::Block *m_block = nullptr;
+    QByteArrayView m_bytes;
+};
 
 // Compared by digest, so no copy of the master line outlives the check.
 bool masterLineIs(QByteArrayView fileBytes, const QString &password)
@@ -94,7 +149,7 @@ Result<VaultFormat::Contents> VaultSession::readContents(VaultFingerprint *finge
         return plain.error();
     if (fingerprint)
         *fingerprint = VaultFingerprint::of(m_path, bytes.value());
-    Result<VaultFormat::Contents> contents = parseWithin(plain.value());
+    Result<VaultFormat::Contents> contents = parseWithin([&] { return VaultFormat::parse(plain.value()); });
     Wipe::bytes(plain.value());
     Wipe::bytes(bytes.value());
     return contents;
@@ -147,39 +202,41 @@ Result<VaultSession::Unlocking> VaultSession::prepareUnlock(const QString &passw
 Result<VaultSession::Unlocking> VaultSession::unlockingWith(const QString &password) const
 {
     Unlocking unlocking;
-    Result<QByteArray> bytes = VaultFile::read(m_path);
+    FileInBlock file;
+    Result<QByteArrayView> bytes = file.read(m_path);
     if (!bytes)
         return bytes.error();
     const bool encrypted = EncryptedFormat::isEncrypted(bytes.value());
     // A scrambled file's master line tells a wrong password before the whole file is parsed.
     if (!encrypted && !masterLineIs(bytes.value(), password)) {
-        Wipe::bytes(bytes.value());
         unlocking.wrongPassword = true;
         return unlocking;
     }
-    QByteArray plain = bytes.value();
-    if (encrypted) {
-        Result<VaultKey> key = VaultKey::forFile(bytes.value(), password);
-        if (!key)
-            return key.error();
-        Result<QByteArray> opened = EncryptedFormat::open(bytes.value(), key.value());
-        if (!opened && opened.errorKind() == ErrorKind::DecryptionFailed) {
-            unlocking.wrongPassword = true;
-            return unlocking;
-        }
-        if (!opened)
-            return opened.error();
-        unlocking.key.emplace(std::move(key).value());
-        plain = std::move(opened).value();
-    }
-    Result<VaultFormat::Contents> contents = parseWithin(plain);
-    Wipe::bytes(plain);
-    if (!contents)
-        return contents.error();
-    unlocking.contents = std::move(contents).value();
+    // Before the text is decoded over the file's bytes.
     unlocking.fingerprint = VaultFingerprint::of(m_path, bytes.value());
-    Wipe::bytes(bytes.value());
-    return unlocking;
+    const auto withContents = [&unlocking](Result<VaultFormat::Contents> contents) -> Result<Unlocking> {
+        if (!contents)
+            return contents.error();
+        unlocking.contents = std::move(contents).value();
+        return std::move(unlocking);
+    };
+    if (!encrypted)
+        return withContents(parseWithin([&] { return file.parse(); }));
+    Result<VaultKey> key = VaultKey::forFile(bytes.value(), password);
+    if (!key)
+        return key.error();
+    Result<QByteArray> opened = EncryptedFormat::open(bytes.value(), key.value());
+    if (!opened && opened.errorKind() == ErrorKind::DecryptionFailed) {
+        unlocking.wrongPassword = true;
+        return unlocking;
+    }
+    if (!opened)
+        return opened.error();
+    unlocking.key.emplace(std::move(key).value());
+    QByteArray plain = std::move(opened).value();
+    Result<VaultFormat::Contents> contents = parseWithin([&] { return VaultFormat::parse(plain); });
+    Wipe::bytes(plain);
+    return withContents(std::move(contents));
 }
 
 Result<VaultSession::UnlockOutcome> VaultSession::finishUnlock(const QString &password,

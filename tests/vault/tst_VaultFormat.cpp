@@ -2,7 +2,10 @@
 #include "VaultFiles.h"
 #include "vault/VaultFormat.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using Entries = std::vector<VaultEntry>;
@@ -40,6 +43,17 @@ VaultFormat::Contents contents(const QString &master, const Entries &entries = {
     return {master, rowsOf(entries)};
 }
 
+// The file as an unlock reads it: at the top of the block its text decodes
+// into, spare bytes after it, as the room for a file that might have grown.
+VaultFormat::Contents parsedInBlock(const QByteArray &bytes, qsizetype spare)
+{
+    const qsizetype room = bytes.size() + spare;
+    EntryRow::Block *block = EntryRow::Block::create(room);
+    char *file = reinterpret_cast<char *>(block->text()) + room;
+    std::copy(bytes.begin(), bytes.end(), file);
+    return VaultFormat::parseInBlock(QByteArrayView(file, bytes.size()), block);
+}
+
 } // namespace
 
 class tst_VaultFormat : public QObject
@@ -52,6 +66,9 @@ private slots:
     void serialize();
     void parse_data();
     void parse();
+    void parseInBlock_data() { parse_data(); }
+    void parseInBlock();
+    void parseInBlockMatchesParseOnRandomFiles();
     void fixtures_data();
     void fixtures();
     void roundTrip_data();
@@ -170,6 +187,31 @@ void tst_VaultFormat::parse()
     QFETCH(VaultFormat::Contents, expected);
 
     QCOMPARE(VaultFormat::parse(bytes), expected);
+}
+
+void tst_VaultFormat::parseInBlock()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(VaultFormat::Contents, expected);
+
+    QCOMPARE(parsedInBlock(bytes, 0), expected);
+    QCOMPARE(parsedInBlock(bytes, 1), expected);
+}
+
+// The text is decoded over the file it comes from: any mix of line ends,
+// separators and characters of every kind reads as from a copy of the file.
+void tst_VaultFormat::parseInBlockMatchesParseOnRandomFiles()
+{
+    const char pieces[] = {'\r', '\n', '\xFC', '\x00', '\x80', '\x20', '\xA0', '\x9F', '\x3F', '\xE1', '\xC4'};
+    QRandomGenerator random(20261209);
+    for (int file = 0; file < 400; ++file) {
+        QByteArray bytes;
+        const int size = random.bounded(file < 200 ? 40 : 4000);
+        for (int i = 0; i < size; ++i)
+            bytes += random.bounded(3) == 0 ? char(random.bounded(256)) : pieces[random.bounded(int(sizeof pieces))];
+        const VaultFormat::Contents copied = VaultFormat::parse(bytes);
+        QCOMPARE(parsedInBlock(bytes, 1), copied);
+    }
 }
 
 void tst_VaultFormat::fixtures_data()
