@@ -281,17 +281,22 @@ Result<QByteArray> read(const QString &path)
 
 Result<QByteArrayView> readInto(const QString &path, const std::function<char *(qsizetype size)> &room)
 {
-    QFile file(path);
-    if (Result<void> opened = openToRead(file); !opened)
-        return opened.error();
-    const qsizetype size = qsizetype(file.size()) + 1;
-    char *data = room(size);
-    if (!data)
-        return fileError(u"read"_s, path, u"there is not enough memory"_s);
-    const qint64 got = readUpTo(file, data, size);
-    if (file.error() != QFileDevice::NoError)
-        return fileError(u"read"_s, path, file.errorString());
-    return QByteArrayView(data, qsizetype(got));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QFile file(path);
+        if (Result<void> opened = openToRead(file); !opened)
+            return opened.error();
+        // One byte more than the file holds: a file that grew meanwhile fills it.
+        const qsizetype size = qsizetype(file.size()) + 1;
+        char *data = room(size);
+        if (!data)
+            return fileError(u"read"_s, path, u"there is not enough memory"_s);
+        const qint64 got = readUpTo(file, data, size);
+        if (file.error() != QFileDevice::NoError)
+            return fileError(u"read"_s, path, file.errorString());
+        if (got < size)
+            return QByteArrayView(data, qsizetype(got));
+    }
+    return Error{u"The vault file \"%1\" kept changing while it was read, so it was not opened."_s.arg(native(path))};
 }
 
 Result<QByteArray> readStart(const QString &path)

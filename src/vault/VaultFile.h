@@ -18,9 +18,9 @@ inline constexpr qint64 MaximumSize = qint64(256) << 20;
 
 // Only a regular file (or a link to one) of at most MaximumSize is read.
 Result<QByteArray> read(const QString &path);
-// The same, into memory the caller gives: room(size) for size bytes, asked
-// for one byte more than the file holds, so a file that grew while it was
-// read fills its room whole. Null from room means there is no memory for it.
+// The same, into memory the caller gives: room(size) for size bytes. A file
+// that grows while it is read is read again, into a new room asked for then,
+// which takes the old one's place. Null from room means there is no memory.
 Result<QByteArrayView> readInto(const QString &path, const std::function<char *(qsizetype size)> &room);
 // The same checks, but only the start of the file: at least its first line
 // (the master line) or, when it is longer, the first 64 KiB.

@@ -7,7 +7,6 @@
 #include "VaultFile.h"
 #include "Wipe.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <new>
@@ -38,25 +37,17 @@ public:
     FileInBlock &operator=(const FileInBlock &) = delete;
     ~FileInBlock() { release(); }
 
-    // A file that grew while it was read is read again.
     Result<QByteArrayView> read(const QString &path)
     {
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        Result<QByteArrayView> bytes = VaultFile::readInto(path, [this](qsizetype size) -> char * {
             release();
-            qsizetype room = 0;
-            Result<QByteArrayView> bytes = VaultFile::readInto(path, [&](qsizetype size) -> char * {
-                room = size;
-                m_block = EntryRow::Block::create(size);
-                return m_block ? reinterpret_cast<char *>(m_block->text()) + size : nullptr;
-            });
-            if (!bytes)
-                return bytes;
+            m_block = EntryRow::Block::create(size);
+            m_room = m_block ? size : 0;
+            return m_block ? fileArea() : nullptr;
+        });
+        if (bytes)
             m_bytes = bytes.value();
-            if (m_bytes.size() < room)
-                return m_bytes;
-        }
-        return Error{u"The vault file \"%1\" kept changing while it was read, so it was not opened."_s.arg(
-                QDir::toNativeSeparators(path))};
+        return bytes;
     }
 
     VaultFormat::Contents parse()
@@ -67,17 +58,23 @@ public:
     }
 
 private:
+    // The block's upper half: size units of text take twice size bytes.
+    char *fileArea() const { return reinterpret_cast<char *>(m_block->text()) + m_room; }
+
+    // Whatever the file's bytes were, even a read that failed half-way.
     void release()
     {
         if (!m_block)
             return;
-        Wipe::bytes(const_cast<char *>(m_bytes.data()), m_bytes.size());
+        Wipe::bytes(fileArea(), m_room);
         m_block->releaseRows(1);
         m_block = nullptr;
+        m_room = 0;
         m_bytes = {};
     }
 
     EntryRow::Block *m_block = nullptr;
+    qsizetype m_room = 0;
     QByteArrayView m_bytes;
 };
 

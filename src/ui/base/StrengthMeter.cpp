@@ -34,7 +34,7 @@ QString colourOf(Strength::Level level)
 } // namespace
 
 StrengthMeter::StrengthMeter(QLineEdit *box, const QRect &barTwips, const QRect &wordTwips)
-    : QObject(box)
+    : QObject(box), m_box(box)
 {
     QWidget *area = box->parentWidget();
     bar = Controls::progressBar(area, box->objectName() + u"Strength"_s, barTwips);
@@ -47,12 +47,17 @@ StrengthMeter::StrengthMeter(QLineEdit *box, const QRect &barTwips, const QRect 
 
 void StrengthMeter::setVisible(bool visible)
 {
+    m_hidden = !visible;
     bar->setVisible(visible);
     word->setVisible(visible);
+    if (visible)
+        show(m_box->text());
 }
 
 void StrengthMeter::show(const QString &password)
 {
+    if (m_hidden)
+        return;
     if (password.isEmpty()) {
         bar->setValue(0);
         word->clear();
@@ -61,7 +66,7 @@ void StrengthMeter::show(const QString &password)
     const Strength strength = PasswordStrength::of(password);
     bar->setValue(std::min(FullBarBits, int(strength.bits)));
     // A new style sheet polishes the bar again: only when the level changes, not on every key.
-    if (strength.level != m_shownLevel || bar->styleSheet().isEmpty()) {
+    if (strength.level != m_shownLevel) {
         m_shownLevel = strength.level;
         bar->setStyleSheet(u"QProgressBar { border: 1px solid #8a8a8a; border-radius: 2px; background: #e8e8e8; }"
                            "QProgressBar::chunk { background: %1; }"_s.arg(colourOf(strength.level)));

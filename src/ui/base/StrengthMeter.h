@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QRect>
 
+#include <optional>
+
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -19,6 +21,7 @@ public:
     // Both go beside the box, in its parent, at these places.
     StrengthMeter(QLineEdit *box, const QRect &barTwips, const QRect &wordTwips);
 
+    // Hidden, it leaves the box's text alone: no estimate is made for nobody.
     void setVisible(bool visible);
 
     QProgressBar *bar = nullptr;
@@ -27,5 +30,7 @@ public:
 private:
     void show(const QString &password);
 
-    Strength::Level m_shownLevel = Strength::Level::Poor;
+    QLineEdit *m_box;
+    bool m_hidden = false;
+    std::optional<Strength::Level> m_shownLevel;
 };

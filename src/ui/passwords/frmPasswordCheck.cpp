@@ -133,7 +133,8 @@ frmPasswordCheck::CheckEnd frmPasswordCheck::runCheck(const BreachList *breaches
     // A copy: a lock or another program's change may come while the check waits on the disk.
     const std::vector<EntryRow> rows = session.entries().rows();
     const quint64 changesBefore = m_listChanges;
-    QProgressDialog progress(breaches ? u"Checking passwords against %1\u2026"_s.arg(QFileInfo(breaches->path()).fileName())
+    const QString listName = breaches ? QFileInfo(breaches->path()).fileName() : QString();
+    QProgressDialog progress(breaches ? u"Checking passwords against %1\u2026"_s.arg(listName)
                                       : u"Checking passwords\u2026"_s,
                              u"Cancel"_s, 0, ProgressSteps, this);
     progress.setWindowTitle(windowTitle());
@@ -161,7 +162,7 @@ frmPasswordCheck::CheckEnd frmPasswordCheck::runCheck(const BreachList *breaches
     const bool listChanged = m_listChanges != changesBefore;
     showFindings(rows, findings.value(), listChanged);
     if (breaches)
-        lblSummary->setText(lblSummary->text() + u"  Checked against %1."_s.arg(QFileInfo(breaches->path()).fileName()));
+        lblSummary->setText(lblSummary->text() + u"  Checked against %1."_s.arg(listName));
     if (listChanged)
         markOutdated();
     return CheckEnd::Done;
