@@ -3,6 +3,7 @@
 #include "TerminalEcho.h"
 #include "vault/Wipe.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,23 +14,30 @@ namespace {
 
 constexpr qsizetype PieceSize = 1 << 16;
 
-bool isControl(QChar c)
+bool isControl(char16_t code)
 {
-    const char16_t code = c.unicode();
     return code < 0x20 || (code >= 0x7F && code <= 0x9F);
 }
 
-QString escaped(QChar c)
+// Longest a unit becomes: "\xHH".
+constexpr qsizetype MostBytesPerUnit = 4;
+
+char *putEscape(char *at, char16_t code)
 {
-    switch (c.unicode()) {
+    switch (code) {
     case u'\t':
-        return u"\\t"_s;
+        return std::copy_n("\\t", 2, at);
     case u'\n':
-        return u"\\n"_s;
+        return std::copy_n("\\n", 2, at);
     case u'\r':
-        return u"\\r"_s;
+        return std::copy_n("\\r", 2, at);
     default:
-        return u"\\x"_s + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0');
+        constexpr char Hex[] = "0123456789ABCDEF";
+        *at++ = '\\';
+        *at++ = 'x';
+        *at++ = Hex[code >> 4 & 0xF];
+        *at++ = Hex[code & 0xF];
+        return at;
     }
 }
 
@@ -50,26 +58,71 @@ Console::~Console()
 
 void Console::out(QStringView text)
 {
-    const qsizetype needed = m_toUtf8.requiredSpace(text.size());
-    if (m_used + needed > m_piece.size()) {
-        flushOut();
-        if (needed > m_piece.size())
-            m_piece.resize(needed);
-    }
-    m_used = m_toUtf8.appendToBuffer(m_piece.data() + m_used, text) - m_piece.data();
+    put(text, false);
 }
 
 void Console::outEscaped(QStringView text)
 {
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!isControl(text[i]))
-            continue;
-        out(text.sliced(plainFrom, i - plainFrom));
-        out(escaped(text[i]));
-        plainFrom = i + 1;
+    put(text, true);
+}
+
+// ASCII, most of what is printed, goes straight into the piece; the rest
+// through the encoder, a run at a time.
+void Console::put(QStringView text, bool escapeControls)
+{
+    char *at = room(text.size() * MostBytesPerUnit);
+    const char16_t *unit = text.utf16();
+    const char16_t *const end = unit + text.size();
+    while (unit < end) {
+        if (escapeControls && isControl(*unit)) {
+            at = putEscape(at, *unit++);
+        } else if (*unit < 0x80) {
+            *at++ = char(*unit++);
+        } else {
+            const char16_t *runEnd = unit;
+            while (runEnd < end && *runEnd >= 0x80 && !(escapeControls && isControl(*runEnd)))
+                ++runEnd;
+            at = m_toUtf8.appendToBuffer(at, QStringView(unit, runEnd));
+            unit = runEnd;
+        }
     }
-    out(text.sliced(plainFrom));
+    m_used = at - m_piece.data();
+}
+
+Console::ByteText Console::escapedTextOf(const std::function<char16_t(uchar)> &characterOf)
+{
+    ByteText text;
+    for (int byte = 0; byte < 256; ++byte) {
+        const char16_t character = characterOf(uchar(byte));
+        std::array<char, 4> &printed = text.bytes[size_t(byte)];
+        // One unit is at most three bytes of UTF-8.
+        const QByteArray utf8 = QStringView(&character, 1).toUtf8();
+        char *const end = isControl(character) ? putEscape(printed.data(), character)
+                                               : std::copy(utf8.begin(), utf8.end(), printed.data());
+        text.size[size_t(byte)] = uchar(end - printed.data());
+    }
+    return text;
+}
+
+void Console::outEscaped(QByteArrayView bytes, const ByteText &text)
+{
+    char *at = room(bytes.size() * MostBytesPerUnit);
+    for (const char byte : bytes) {
+        const std::array<char, 4> &printed = text.bytes[uchar(byte)];
+        std::copy_n(printed.data(), 4, at);
+        at += text.size[uchar(byte)];
+    }
+    m_used = at - m_piece.data();
+}
+
+char *Console::room(qsizetype bytes)
+{
+    if (m_used + bytes > m_piece.size()) {
+        flushOut();
+        if (bytes > m_piece.size())
+            m_piece.resize(bytes);
+    }
+    return m_piece.data() + m_used;
 }
 
 void Console::outBytes(QByteArrayView bytes)

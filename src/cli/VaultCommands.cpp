@@ -20,6 +20,20 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// username TAB location, or username TAB password TAB location, each field put by print.
+template <typename Field, typename Print>
+void outFieldsOf(Console &console, const Field &username, const Field &password, const Field &location,
+                 bool withPassword, Print print)
+{
+    print(username);
+    if (withPassword) {
+        console.out(u"\t");
+        print(password);
+    }
+    console.out(u"\t");
+    print(location);
+}
+
 using Command = Invocation::Command;
 
 QString native(const QString &path)
@@ -142,6 +156,8 @@ Result<void> VaultCommands::execute()
     }
     if (Result<void> opened = openSession(session); !opened)
         return opened;
+    if (m_invocation.command == Command::List && !m_invocation.find)
+        return listFromFile(session);
     if (Result<void> unlocked = unlock(session); !unlocked)
         return unlocked;
 
@@ -233,12 +249,18 @@ Result<void> VaultCommands::create(VaultSession &session)
 
 Result<void> VaultCommands::unlock(VaultSession &session)
 {
+    return unlockWith(session, [&session](const QString &password) { return session.unlock(password); });
+}
+
+Result<void> VaultCommands::unlockWith(const VaultSession &session,
+                                       const std::function<Result<VaultSession::UnlockOutcome>(const QString &)> &open)
+{
     if (session.needsNewMasterPassword())
         return Error{u"The vault \"%1\" has no master password yet; keyholder-cli create sets one"_s.arg(native(m_vaultPath))};
     const Result<QString> password = askPassword(u"Master password: "_s);
     if (!password)
         return password.error();
-    const Result<VaultSession::UnlockOutcome> unlocked = session.unlock(password.value());
+    const Result<VaultSession::UnlockOutcome> unlocked = open(password.value());
     if (!unlocked)
         return unlocked.error();
     if (unlocked.value() == VaultSession::UnlockOutcome::WrongPassword)
@@ -302,15 +324,23 @@ Result<void> VaultCommands::list(const VaultSession &session)
     return {};
 }
 
+// The whole vault, with no find: printed straight from the file's bytes, so
+// a million entries are never decoded into rows.
+Result<void> VaultCommands::listFromFile(const VaultSession &session)
+{
+    static const Console::ByteText fileText = Console::escapedTextOf(&VaultFormat::RawEntry::characterOf);
+    const auto print = [&](const VaultFormat::RawEntry &entry) {
+        outFieldsOf(m_console, entry.username, entry.password, entry.location, m_invocation.showPasswords,
+                    [&](QByteArrayView field) { m_console.outEscaped(field, fileText); });
+        m_console.out(u"\n");
+    };
+    return unlockWith(session, [&](const QString &password) { return session.readEntriesThrough(password, print); });
+}
+
 void VaultCommands::outFields(const EntryRow &row, bool withPassword)
 {
-    m_console.outEscaped(row.username());
-    if (withPassword) {
-        m_console.out(u"\t");
-        m_console.outEscaped(row.password());
-    }
-    m_console.out(u"\t");
-    m_console.outEscaped(row.location());
+    outFieldsOf(m_console, row.username(), row.password(), row.location(), withPassword,
+                [&](QStringView field) { m_console.outEscaped(field); });
 }
 
 Result<void> VaultCommands::show(const VaultSession &session)

@@ -4,14 +4,15 @@
 #include "vault/BreachList.h"
 #include "vault/EncryptedFormat.h"
 #include "vault/Result.h"
+#include "vault/VaultSession.h"
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class Console;
 class EntryRow;
-class VaultSession;
 struct VaultEntry;
 
 // Runs one command of keyholder-cli on a vault session (generate needs none). Returns the exit
@@ -29,8 +30,12 @@ private:
     Result<void> lock(VaultSession &session);
     Result<void> create(VaultSession &session);
     Result<void> unlock(VaultSession &session);
+    // Asks the master password and hands it to open; the errors of a failed unlock.
+    Result<void> unlockWith(const VaultSession &session,
+                            const std::function<Result<VaultSession::UnlockOutcome>(const QString &)> &open);
 
     Result<void> list(const VaultSession &session);
+    Result<void> listFromFile(const VaultSession &session);
     Result<void> show(const VaultSession &session);
     Result<void> add(VaultSession &session);
     Result<void> edit(VaultSession &session);

@@ -109,28 +109,39 @@ void reserveRows(std::vector<EntryRow> &rows, qsizetype lineCount)
     platform::preferLargePages(rows.data(), qsizetype(rows.capacity() * sizeof(EntryRow)));
 }
 
+// The first three "|||"-separated pieces of an entry line: pieces after the
+// third are dropped; missing pieces stay empty.
+VaultFormat::RawEntry fieldsOf(QByteArrayView line)
+{
+    QByteArrayView pieces[3];
+    for (QByteArrayView &piece : pieces) {
+        const qsizetype cut = separatorIn(line);
+        piece = line.first(cut);
+        line = cut < line.size() ? line.sliced(cut + PlainSeparator.size()) : QByteArrayView();
+    }
+    return {pieces[0], pieces[1], pieces[2]};
+}
+
 // Every entry line's three fields deciphered and decoded straight into the
 // block that the rows share, from its start: no line is copied on the way.
-// Pieces after the third are dropped; missing pieces stay empty. The units of
-// text written; the rows hold the block from here on (Block::addRows).
+// The units of text written; the rows hold the block from here on (Block::addRows).
 qsizetype readRows(LineReader &lines, qsizetype lineCount, EntryRow::Block *block, std::vector<EntryRow> &rows)
 {
     block->addRows(lineCount);
     char16_t *const text = block->text();
     char16_t *next = text;
     while (!lines.atEnd()) {
-        QByteArrayView line = lines.next();
+        const QByteArrayView line = lines.next();
         if (isSkippedLine(line))
             continue;
-        qsizetype offsets[4];
-        offsets[0] = next - text;
-        for (int piece = 0; piece < 3; ++piece) {
-            const qsizetype cut = separatorIn(line);
-            next = DecipherTo(next, line.first(cut));
-            offsets[piece + 1] = next - text;
-            line = cut < line.size() ? line.sliced(cut + PlainSeparator.size()) : QByteArrayView();
-        }
-        rows.push_back(EntryRow::inBlock(block, offsets[0], offsets[1], offsets[2], offsets[3]));
+        const VaultFormat::RawEntry fields = fieldsOf(line);
+        const qsizetype start = next - text;
+        next = DecipherTo(next, fields.username);
+        const qsizetype afterUsername = next - text;
+        next = DecipherTo(next, fields.password);
+        const qsizetype afterPassword = next - text;
+        next = DecipherTo(next, fields.location);
+        rows.push_back(EntryRow::inBlock(block, start, afterUsername, afterPassword, next - text));
     }
     return next - text;
 }
@@ -209,6 +220,24 @@ Contents parseInBlock(QByteArrayView fileBytes, EntryRow::Block *block)
         Wipe::bytes(textEnd, fileEnd - textEnd);
     finishBlock(block, units, contents.Rows, lineCount);
     return contents;
+}
+
+void forEachEntry(QByteArrayView fileBytes, const std::function<void(const RawEntry &)> &take)
+{
+    LineReader lines(fileBytes);
+    lines.next();
+    while (!lines.atEnd()) {
+        const QByteArrayView line = lines.next();
+        if (!isSkippedLine(line))
+            take(fieldsOf(line));
+    }
+}
+
+char16_t RawEntry::characterOf(uchar byte)
+{
+    char16_t character;
+    DecipherTo(&character, QByteArrayView(reinterpret_cast<const char *>(&byte), 1));
+    return character;
 }
 
 QString readMasterPassword(QByteArrayView fileBytes)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 // data.enc: the enciphered master password on the first line, then one
@@ -31,6 +32,18 @@ Contents parse(QByteArrayView fileBytes);
 // twice. The rows take the block over, and what is left of the file is wiped.
 Contents parseInBlock(QByteArrayView fileBytes, EntryRow::Block *block);
 QString readMasterPassword(QByteArrayView fileBytes);
+
+// An entry as its line has it, enciphered: for a reader that only passes
+// entries on, so none is decoded into a row.
+struct RawEntry
+{
+    QByteArrayView username, password, location;
+
+    // Each byte of a field is one character: this one.
+    static char16_t characterOf(uchar byte);
+};
+// Each entry of the file, in order, as parse would read it.
+void forEachEntry(QByteArrayView fileBytes, const std::function<void(const RawEntry &)> &take);
 
 // moreRows follow rows as if the two were one list: an import is written
 // before it joins the list, without a copy of the list.

@@ -17,11 +17,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A vault too big for the memory left is reported like any unreadable one.
-template <typename Parse>
-Result<VaultFormat::Contents> parseWithin(Parse parse)
+template <typename T, typename Read>
+Result<T> withinMemory(Read read)
 {
     try {
-        return parse();
+        return read();
     } catch (const std::bad_alloc &) {
         return Error{u"There is not enough memory to open the vault file."_s};
     }
@@ -87,6 +87,27 @@ bool masterLineIs(QByteArrayView fileBytes, const QString &password)
     return same;
 }
 
+// An encrypted file opened with password: its key and its plain bytes, or
+// nothing when the password does not open it.
+struct Decrypted
+{
+    VaultKey key;
+    QByteArray plain;
+};
+
+Result<std::optional<Decrypted>> decryptWith(QByteArrayView fileBytes, const QString &password)
+{
+    Result<VaultKey> key = VaultKey::forFile(fileBytes, password);
+    if (!key)
+        return key.error();
+    Result<QByteArray> opened = EncryptedFormat::open(fileBytes, key.value());
+    if (!opened && opened.errorKind() == ErrorKind::DecryptionFailed)
+        return std::optional<Decrypted>();
+    if (!opened)
+        return opened.error();
+    return std::optional<Decrypted>(Decrypted{std::move(key).value(), std::move(opened).value()});
+}
+
 } // namespace
 
 VaultSession::VaultSession(const QString &vaultPath, QObject *parent)
@@ -146,7 +167,8 @@ Result<VaultFormat::Contents> VaultSession::readContents(VaultFingerprint *finge
         return plain.error();
     if (fingerprint)
         *fingerprint = VaultFingerprint::of(m_path, bytes.value());
-    Result<VaultFormat::Contents> contents = parseWithin([&] { return VaultFormat::parse(plain.value()); });
+    Result<VaultFormat::Contents> contents =
+            withinMemory<VaultFormat::Contents>([&] { return VaultFormat::parse(plain.value()); });
     Wipe::bytes(plain.value());
     Wipe::bytes(bytes.value());
     return contents;
@@ -188,12 +210,8 @@ Result<void> VaultSession::open()
 
 Result<VaultSession::Unlocking> VaultSession::prepareUnlock(const QString &password) const
 {
-    // Off the window thread nothing may throw: a vault too big for the memory left is an error like others.
-    try {
-        return unlockingWith(password);
-    } catch (const std::bad_alloc &) {
-        return Error{u"There is not enough memory to open the vault file."_s};
-    }
+    // Off the window thread nothing may throw.
+    return withinMemory<Unlocking>([&] { return unlockingWith(password); });
 }
 
 Result<VaultSession::Unlocking> VaultSession::unlockingWith(const QString &password) const
@@ -218,31 +236,66 @@ Result<VaultSession::Unlocking> VaultSession::unlockingWith(const QString &passw
         return std::move(unlocking);
     };
     if (!encrypted)
-        return withContents(parseWithin([&] { return file.parse(); }));
-    Result<VaultKey> key = VaultKey::forFile(bytes.value(), password);
-    if (!key)
-        return key.error();
-    Result<QByteArray> opened = EncryptedFormat::open(bytes.value(), key.value());
-    if (!opened && opened.errorKind() == ErrorKind::DecryptionFailed) {
+        return withContents(withinMemory<VaultFormat::Contents>([&] { return file.parse(); }));
+    Result<std::optional<Decrypted>> decrypted = decryptWith(bytes.value(), password);
+    if (!decrypted)
+        return decrypted.error();
+    if (!decrypted.value()) {
         unlocking.wrongPassword = true;
         return unlocking;
     }
-    if (!opened)
-        return opened.error();
-    unlocking.key.emplace(std::move(key).value());
-    QByteArray plain = std::move(opened).value();
-    Result<VaultFormat::Contents> contents = parseWithin([&] { return VaultFormat::parse(plain); });
+    unlocking.key.emplace(std::move(decrypted.value()->key));
+    QByteArray &plain = decrypted.value()->plain;
+    Result<VaultFormat::Contents> contents =
+            withinMemory<VaultFormat::Contents>([&] { return VaultFormat::parse(plain); });
     Wipe::bytes(plain);
     return withContents(std::move(contents));
+}
+
+Result<VaultSession::UnlockOutcome> VaultSession::readEntriesThrough(
+        const QString &password, const std::function<void(const VaultFormat::RawEntry &)> &take) const
+{
+    Result<UnlockOutcome> read = withinMemory<UnlockOutcome>([&] { return readingThrough(password, take); });
+    if (!read)
+        return withRestoreAdvice(read.error());
+    return read;
+}
+
+Result<VaultSession::UnlockOutcome> VaultSession::readingThrough(
+        const QString &password, const std::function<void(const VaultFormat::RawEntry &)> &take) const
+{
+    FileInBlock file;
+    Result<QByteArrayView> bytes = file.read(m_path);
+    if (!bytes)
+        return bytes.error();
+    std::optional<Decrypted> decrypted;
+    if (EncryptedFormat::isEncrypted(bytes.value())) {
+        Result<std::optional<Decrypted>> opened = decryptWith(bytes.value(), password);
+        if (!opened)
+            return opened.error();
+        if (!opened.value())
+            return UnlockOutcome::WrongPassword;
+        decrypted = std::move(opened).value();
+    }
+    const QByteArrayView plain = decrypted ? QByteArrayView(decrypted->plain) : bytes.value();
+    const bool right = masterLineIs(plain, password);
+    if (right)
+        VaultFormat::forEachEntry(plain, take);
+    if (decrypted)
+        Wipe::bytes(decrypted->plain);
+    return right ? UnlockOutcome::Unlocked : UnlockOutcome::WrongPassword;
+}
+
+Error VaultSession::withRestoreAdvice(const Error &error) const
+{
+    return error.kind == ErrorKind::DamagedFile ? VaultBackup::withRestoreAdvice(m_path, error) : error;
 }
 
 Result<VaultSession::UnlockOutcome> VaultSession::finishUnlock(const QString &password,
                                                                Result<Unlocking> prepared)
 {
-    if (!prepared && prepared.errorKind() == ErrorKind::DamagedFile)
-        return VaultBackup::withRestoreAdvice(m_path, prepared.error());
     if (!prepared)
-        return prepared.error();
+        return withRestoreAdvice(prepared.error());
     Unlocking &unlocking = prepared.value();
     if (unlocking.wrongPassword)
         return UnlockOutcome::WrongPassword;

@@ -85,6 +85,11 @@ public:
     // a master password changed since open() is the one asked for.
     Result<UnlockOutcome> finishUnlock(const QString &password, Result<Unlocking> prepared);
     Result<UnlockOutcome> unlock(const QString &password);
+    // For a reader that only passes entries on: with the password unlock would
+    // take, each entry goes to take as the file has it, and none is kept. The
+    // session stays as it was, locked.
+    Result<UnlockOutcome> readEntriesThrough(const QString &password,
+                                             const std::function<void(const VaultFormat::RawEntry &)> &take) const;
     // First use: writes the new master password, keeping entry lines already there.
     Result<void> createMasterPassword(const QString &password);
     // Empty until a password is accepted, and while locked; written as the master line by every save.
@@ -154,6 +159,10 @@ private:
     // Not read-only, and unlocked.
     Result<void> checkWritable() const;
     Result<Unlocking> unlockingWith(const QString &password) const;
+    Result<UnlockOutcome> readingThrough(const QString &password,
+                                         const std::function<void(const VaultFormat::RawEntry &)> &take) const;
+    // A damaged file's error says where its backup is.
+    Error withRestoreAdvice(const Error &error) const;
     // The bytes of the scrambled format, whichever format the file has.
     Result<QByteArray> plainBytes(const QByteArray &fileBytes) const;
     // The entries in the file now; fingerprint gets the file's.

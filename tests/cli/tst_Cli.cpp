@@ -77,6 +77,7 @@ private slots:
     void importReadsOnlyARegularFileOfAVaultsSize_data();
     void importReadsOnlyARegularFileOfAVaultsSize();
     void importingTwiceAddsNothingTwice();
+    void controlCharactersReachTheTerminalEscaped_data();
     void controlCharactersReachTheTerminalEscaped();
     void createTakesTheDialogsMasterPasswordRule();
     void versionIsPrinted();
@@ -633,14 +634,30 @@ void tst_Cli::importingTwiceAddsNothingTwice()
 
 }
 
+void tst_Cli::controlCharactersReachTheTerminalEscaped_data()
+{
+    QTest::addColumn<QByteArray>("vault");
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("controls") << vaultOf({{u"\u001B]0;owned\u0007"_s, u"p\tw"_s, u"two\r\nlines\u0081\u007F"_s}}, Master)
+                              << u"\\x1B]0;owned\\x07\tp\\tw\ttwo\\r\\nlines\\x81\\x7F\n"_s
+                              << u"Username: \\x1B]0;owned\\x07\nPassword: p\\tw\nLocation: two\\r\\nlines\\x81\\x7F\n"_s;
+    QTest::newRow("beside other text") << vaultOf({{u"é\u0007€"_s, u"ÿ\n"_s, u"ñ\u0090\u00A0"_s}}, Master)
+                                       << u"é\\x07€\tÿ\\n\tñ\\x90\u00A0\n"_s
+                                       << u"Username: é\\x07€\nPassword: ÿ\\n\nLocation: ñ\\x90\u00A0\n"_s;
+}
+
 void tst_Cli::controlCharactersReachTheTerminalEscaped()
 {
-    writeFile(m_vault, vaultOf({{u"\u001B]0;owned\u0007"_s, u"p\tw"_s, u"two\r\nlines\u0081\u007F"_s}}, Master));
+    QFETCH(QByteArray, vault);
+    QFETCH(QString, listed);
+    QFETCH(QString, shown);
+    writeFile(m_vault, vault);
     const Run list = cli({u"--password-stdin"_s, u"list"_s, u"--show-passwords"_s}, "master\n");
     QCOMPARE(list.status, 0);
-    QCOMPARE(list.out, u"\\x1B]0;owned\\x07\tp\\tw\ttwo\\r\\nlines\\x81\\x7F\n"_s);
+    QCOMPARE(list.out, listed);
     const Run show = cli({u"--password-stdin"_s, u"show"_s, u"1"_s}, "master\n");
-    QCOMPARE(show.out, u"Username: \\x1B]0;owned\\x07\nPassword: p\\tw\nLocation: two\\r\\nlines\\x81\\x7F\n"_s);
+    QCOMPARE(show.out, shown);
 }
 
 void tst_Cli::createTakesTheDialogsMasterPasswordRule()

@@ -54,6 +54,23 @@ VaultFormat::Contents parsedInBlock(const QByteArray &bytes, qsizetype spare)
     return VaultFormat::parseInBlock(QByteArrayView(file, bytes.size()), block);
 }
 
+// The file as a reader that only passes entries on sees it, each byte taken
+// for its character.
+VaultFormat::Contents readThrough(const QByteArray &bytes)
+{
+    const auto text = [](QByteArrayView field) {
+        QString characters;
+        for (const char byte : field)
+            characters += QChar(VaultFormat::RawEntry::characterOf(uchar(byte)));
+        return characters;
+    };
+    Entries entries;
+    VaultFormat::forEachEntry(bytes, [&](const VaultFormat::RawEntry &entry) {
+        entries.push_back({text(entry.username), text(entry.password), text(entry.location)});
+    });
+    return contents(VaultFormat::readMasterPassword(bytes), entries);
+}
+
 } // namespace
 
 class tst_VaultFormat : public QObject
@@ -66,9 +83,9 @@ private slots:
     void serialize();
     void parse_data();
     void parse();
-    void parseInBlock_data() { parse_data(); }
-    void parseInBlock();
-    void parseInBlockMatchesParseOnRandomFiles();
+    void everyReaderReadsTheSame_data() { parse_data(); }
+    void everyReaderReadsTheSame();
+    void everyReaderReadsRandomFilesTheSame();
     void fixtures_data();
     void fixtures();
     void roundTrip_data();
@@ -189,18 +206,21 @@ void tst_VaultFormat::parse()
     QCOMPARE(VaultFormat::parse(bytes), expected);
 }
 
-void tst_VaultFormat::parseInBlock()
+// Read in place, and passed on entry by entry, a file reads as parse reads it.
+void tst_VaultFormat::everyReaderReadsTheSame()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(VaultFormat::Contents, expected);
 
     QCOMPARE(parsedInBlock(bytes, 0), expected);
     QCOMPARE(parsedInBlock(bytes, 1), expected);
+    QCOMPARE(readThrough(bytes), expected);
 }
 
-// The text is decoded over the file it comes from: any mix of line ends,
-// separators and characters of every kind reads as from a copy of the file.
-void tst_VaultFormat::parseInBlockMatchesParseOnRandomFiles()
+// The text is decoded over the file it comes from, or passed on straight from
+// it: any mix of line ends, separators and characters of every kind reads as
+// from a copy of the file.
+void tst_VaultFormat::everyReaderReadsRandomFilesTheSame()
 {
     const char pieces[] = {'\r', '\n', '\xFC', '\x00', '\x80', '\x20', '\xA0', '\x9F', '\x3F', '\xE1', '\xC4'};
     QRandomGenerator random(20261209);
@@ -211,6 +231,7 @@ void tst_VaultFormat::parseInBlockMatchesParseOnRandomFiles()
             bytes += random.bounded(3) == 0 ? char(random.bounded(256)) : pieces[random.bounded(int(sizeof pieces))];
         const VaultFormat::Contents copied = VaultFormat::parse(bytes);
         QCOMPARE(parsedInBlock(bytes, 1), copied);
+        QCOMPARE(readThrough(bytes), copied);
     }
 }
 
