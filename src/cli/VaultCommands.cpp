@@ -36,6 +36,11 @@ void outFieldsOf(Console &console, const Field &username, const Field &password,
 
 using Command = Invocation::Command;
 
+Error wrongMasterPassword()
+{
+    return Error{u"Wrong master password"_s};
+}
+
 QString native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -156,8 +161,11 @@ Result<void> VaultCommands::execute()
     }
     if (Result<void> opened = openSession(session); !opened)
         return opened;
+    // A plain list, and an entry added to a scrambled vault, go straight through the file.
     if (m_invocation.command == Command::List && !m_invocation.find)
         return listFromFile(session);
+    if (m_invocation.command == Command::Add && !session.isEncrypted())
+        return addThroughFile(session);
     if (Result<void> unlocked = unlock(session); !unlocked)
         return unlocked;
 
@@ -264,7 +272,7 @@ Result<void> VaultCommands::unlockWith(const VaultSession &session,
     if (!unlocked)
         return unlocked.error();
     if (unlocked.value() == VaultSession::UnlockOutcome::WrongPassword)
-        return Error{u"Wrong master password"_s};
+        return wrongMasterPassword();
     return {};
 }
 
@@ -359,19 +367,51 @@ Result<void> VaultCommands::show(const VaultSession &session)
     return {};
 }
 
-Result<void> VaultCommands::add(VaultSession &session)
+Result<VaultEntry> VaultCommands::newEntry()
 {
     const Result<QString> password = m_invocation.generatePassword
             ? PasswordGenerator::generate(m_invocation.generator)
             : askPassword(u"Password for the new entry: "_s);
     if (!password)
         return password.error();
-    const VaultEntry entry{m_invocation.username, password.value(), m_invocation.location};
+    VaultEntry entry{m_invocation.username, password.value(), m_invocation.location};
     if (Result<void> typed = checkTyped(entry); !typed)
-        return typed;
-    if (Result<void> done = saved(session, session.add(entry)); !done)
+        return typed.error();
+    return entry;
+}
+
+Result<void> VaultCommands::add(VaultSession &session)
+{
+    const Result<VaultEntry> entry = newEntry();
+    if (!entry)
+        return entry.error();
+    if (Result<void> done = saved(session, session.add(entry.value())); !done)
         return done;
     m_console.out(u"Added entry %1.\n"_s.arg(session.entries().rowCount()));
+    return {};
+}
+
+// The entry goes after the file's own, written straight from the file's
+// bytes, so a million entries are never decoded into rows. The master line is
+// checked before the entry's password is asked, as an unlock would.
+Result<void> VaultCommands::addThroughFile(VaultSession &session)
+{
+    QString master;
+    if (Result<void> right = unlockWith(session, [&](const QString &password) {
+            master = password;
+            return session.checkMasterLine(password);
+        });
+        !right)
+        return right;
+    const Result<VaultEntry> entry = newEntry();
+    if (!entry)
+        return entry.error();
+    const Result<VaultSession::Appended> appended = session.appendThrough(master, {EntryRow(entry.value())});
+    if (!appended)
+        return appended.error();
+    if (appended->outcome == VaultSession::UnlockOutcome::WrongPassword)
+        return wrongMasterPassword();
+    m_console.out(u"Added entry %1.\n"_s.arg(appended->entries));
     return {};
 }
 

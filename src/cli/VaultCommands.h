@@ -38,6 +38,9 @@ private:
     Result<void> listFromFile(const VaultSession &session);
     Result<void> show(const VaultSession &session);
     Result<void> add(VaultSession &session);
+    Result<void> addThroughFile(VaultSession &session);
+    // The entry add makes: its password asked or generated, and checked.
+    Result<VaultEntry> newEntry();
     Result<void> edit(VaultSession &session);
     Result<void> remove(VaultSession &session);
     Result<void> exportCsv(const VaultSession &session);

@@ -20,6 +20,10 @@ constexpr char LF = '\n';
 constexpr QByteArrayView LineEnd = "\r\n";
 constexpr QByteArrayView SkippedSpaceLine = " ";
 constexpr QByteArrayView PlainSeparator = "|||";
+// A bar of "|||" as the file has it, enciphered.
+constexpr char RawBar = char('|' ^ 0x80);
+// The separators and the line end serialize adds to an entry's fields.
+constexpr qsizetype PerEntry = 2 * PlainSeparator.size() + 2;
 
 // Ends a line at CR and drops the LF right after it; a lone LF belongs to the
 // line, since the cipher turns 'Š' into one.
@@ -31,7 +35,18 @@ public:
     bool atEnd() const { return m_rest.isEmpty(); }
     qsizetype restSize() const { return m_rest.size(); }
     // At least as many as the lines still to come: one per CR, and one after the last.
-    qsizetype countLines() const { return std::count(m_rest.begin(), m_rest.end(), CR) + 1; }
+    qsizetype countLines() const
+    {
+        // By memchr, which looks at many bytes at once; a plain count goes byte by byte.
+        qsizetype count = 1;
+        const char *next = m_rest.data();
+        const char *const end = next + m_rest.size();
+        while (const void *cr = std::memchr(next, CR, size_t(end - next))) {
+            ++count;
+            next = static_cast<const char *>(cr) + 1;
+        }
+        return count;
+    }
 
     QByteArrayView next()
     {
@@ -70,12 +85,36 @@ char *putLine(char *out, QStringView text)
 
 char *putEntryLine(char *out, const EntryRow &row)
 {
-    constexpr char Separator = char('|' ^ 0x80);
     out = EncipherTo(out, row.username());
-    out = std::fill_n(out, 3, Separator);
+    out = std::fill_n(out, PlainSeparator.size(), RawBar);
     out = EncipherTo(out, row.password());
-    out = std::fill_n(out, 3, Separator);
+    out = std::fill_n(out, PlainSeparator.size(), RawBar);
     return putLine(out, row.location());
+}
+
+// Bytes copied from the file, each put right as its character enciphers
+// again: the bytes parse and serialize would make of them, with no text
+// between. Only a few bytes change (NUL comes back as the euro sign).
+void encipherAgain(char *begin, char *end)
+{
+    static const std::vector<std::pair<char, char>> changed = [] {
+        std::vector<std::pair<char, char>> pairs;
+        for (int byte = 0; byte < 256; ++byte) {
+            const char raw = char(byte);
+            char16_t character;
+            DecipherTo(&character, QByteArrayView(&raw, 1));
+            char again;
+            EncipherTo(&again, QStringView(&character, 1));
+            if (again != raw)
+                pairs.emplace_back(raw, again);
+        }
+        return pairs;
+    }();
+    // What a byte changes to stays as it is, so one pass a byte is enough.
+    for (const auto &[from, to] : changed) {
+        for (char *at = begin; (at = static_cast<char *>(std::memchr(at, from, size_t(end - at))));)
+            *at++ = to;
+    }
 }
 
 bool isSkippedLine(QByteArrayView rawLine)
@@ -83,22 +122,16 @@ bool isSkippedLine(QByteArrayView rawLine)
     return rawLine.isEmpty() || rawLine == SkippedSpaceLine;
 }
 
-// "|||" as the file has it, enciphered.
-constexpr char RawBar = char('|' ^ 0x80);
 
 // Where "|||" first starts in an enciphered line, or its size when it has none.
 qsizetype separatorIn(QByteArrayView line)
 {
+    // Fields are short: a plain loop beats a call to memchr for each.
     const char *data = line.data();
     const qsizetype size = line.size();
-    for (qsizetype from = 0; from + 2 < size;) {
-        const void *bar = std::memchr(data + from, RawBar, size_t(size - from - 2));
-        if (!bar)
-            break;
-        const qsizetype at = static_cast<const char *>(bar) - data;
-        if (data[at + 1] == RawBar && data[at + 2] == RawBar)
+    for (qsizetype at = 0; at + 2 < size; ++at) {
+        if (data[at] == RawBar && data[at + 1] == RawBar && data[at + 2] == RawBar)
             return at;
-        from = at + 1;
     }
     return size;
 }
@@ -120,6 +153,35 @@ VaultFormat::RawEntry fieldsOf(QByteArrayView line)
         line = cut < line.size() ? line.sliced(cut + PlainSeparator.size()) : QByteArrayView();
     }
     return {pieces[0], pieces[1], pieces[2]};
+}
+
+// The line as the file has it, for encipherAgain to put right.
+char *putRawEntryLine(char *out, const VaultFormat::RawEntry &entry)
+{
+    // With both separators, the fields and the separators between them are one piece of the line.
+    if (entry.location.data() == entry.password.end() + PlainSeparator.size()
+        && entry.password.data() == entry.username.end() + PlainSeparator.size()) {
+        out = std::copy(entry.username.begin(), entry.location.end(), out);
+    } else {
+        out = std::copy(entry.username.begin(), entry.username.end(), out);
+        out = std::fill_n(out, PlainSeparator.size(), RawBar);
+        out = std::copy(entry.password.begin(), entry.password.end(), out);
+        out = std::fill_n(out, PlainSeparator.size(), RawBar);
+        out = std::copy(entry.location.begin(), entry.location.end(), out);
+    }
+    *out++ = CR;
+    *out++ = LF;
+    return out;
+}
+
+// The rows after the last entry, and the empty line that ends the file.
+char *putEnd(char *out, const std::vector<EntryRow> &rows)
+{
+    for (const EntryRow &row : rows)
+        out = putEntryLine(out, row);
+    *out++ = CR;
+    *out++ = LF;
+    return out;
 }
 
 // Every entry line's three fields deciphered and decoded straight into the
@@ -157,7 +219,6 @@ void finishBlock(EntryRow::Block *block, qsizetype units, std::vector<EntryRow> 
 
 qsizetype serializedSize(const std::vector<EntryRow> &rows)
 {
-    constexpr qsizetype PerEntry = 2 * VaultFormat::FieldSeparator.size() + LineEnd.size();
     qsizetype size = 0;
     for (const EntryRow &row : rows)
         size += row.username().size() + row.password().size() + row.location().size() + PerEntry;
@@ -253,13 +314,38 @@ QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> 
                    Qt::Uninitialized);
     platform::preferLargePages(out.data(), out.size());
     char *next = putLine(out.data(), masterPassword);
-    for (const std::vector<EntryRow> *list : {&rows, &moreRows}) {
-        for (const EntryRow &row : *list)
-            next = putEntryLine(next, row);
+    for (const EntryRow &row : rows)
+        next = putEntryLine(next, row);
+    out.truncate(putEnd(next, moreRows) - out.constData());
+    return out;
+}
+
+QByteArray serializeAfterFile(QByteArrayView fileBytes, const std::vector<EntryRow> &moreRows,
+                              qsizetype *entriesInFile)
+{
+    LineReader lines(fileBytes);
+    QString masterPassword = decipher(lines.next());
+    // An entry line grows at most by the separators and line end it lacks.
+    const qsizetype lineCount = lines.atEnd() ? 0 : lines.countLines();
+    QByteArray out(masterPassword.size() + 2 * LineEnd.size() + lines.restSize() + lineCount * PerEntry
+                           + serializedSize(moreRows),
+                   Qt::Uninitialized);
+    platform::preferLargePages(out.data(), out.size());
+    char *next = putLine(out.data(), masterPassword);
+    Wipe::text(masterPassword);
+    char *const copiedFrom = next;
+    qsizetype entries = 0;
+    while (!lines.atEnd()) {
+        const QByteArrayView line = lines.next();
+        if (isSkippedLine(line))
+            continue;
+        next = putRawEntryLine(next, fieldsOf(line));
+        ++entries;
     }
-    *next++ = CR;
-    *next++ = LF;
-    out.truncate(next - out.constData());
+    encipherAgain(copiedFrom, next);
+    out.truncate(putEnd(next, moreRows) - out.constData());
+    if (entriesInFile)
+        *entriesInFile = entries;
     return out;
 }
 

@@ -49,6 +49,11 @@ void forEachEntry(QByteArrayView fileBytes, const std::function<void(const RawEn
 // before it joins the list, without a copy of the list.
 QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> &rows,
                      const std::vector<EntryRow> &moreRows = {});
+// What serialize writes of what parse reads from fileBytes, with moreRows
+// after its entries, straight from the file: none of them becomes a row.
+// entriesInFile gets how many entries the file held.
+QByteArray serializeAfterFile(QByteArrayView fileBytes, const std::vector<EntryRow> &moreRows,
+                              qsizetype *entriesInFile = nullptr);
 QByteArray masterOnly(const QString &masterPassword);
 QByteArray emptyVault();
 

@@ -255,35 +255,75 @@ Result<VaultSession::Unlocking> VaultSession::unlockingWith(const QString &passw
 Result<VaultSession::UnlockOutcome> VaultSession::readEntriesThrough(
         const QString &password, const std::function<void(const VaultFormat::RawEntry &)> &take) const
 {
-    Result<UnlockOutcome> read = withinMemory<UnlockOutcome>([&] { return readingThrough(password, take); });
-    if (!read)
-        return withRestoreAdvice(read.error());
-    return read;
+    return throughPlainBytes(password, [&](QByteArrayView plain, const VaultKey *) -> Result<void> {
+        VaultFormat::forEachEntry(plain, take);
+        return {};
+    });
 }
 
-Result<VaultSession::UnlockOutcome> VaultSession::readingThrough(
-        const QString &password, const std::function<void(const VaultFormat::RawEntry &)> &take) const
+Result<VaultSession::UnlockOutcome> VaultSession::checkMasterLine(const QString &password) const
 {
-    FileInBlock file;
-    Result<QByteArrayView> bytes = file.read(m_path);
-    if (!bytes)
-        return bytes.error();
-    std::optional<Decrypted> decrypted;
-    if (EncryptedFormat::isEncrypted(bytes.value())) {
-        Result<std::optional<Decrypted>> opened = decryptWith(bytes.value(), password);
-        if (!opened)
-            return opened.error();
-        if (!opened.value())
-            return UnlockOutcome::WrongPassword;
-        decrypted = std::move(opened).value();
-    }
-    const QByteArrayView plain = decrypted ? QByteArrayView(decrypted->plain) : bytes.value();
-    const bool right = masterLineIs(plain, password);
-    if (right)
-        VaultFormat::forEachEntry(plain, take);
-    if (decrypted)
-        Wipe::bytes(decrypted->plain);
+    Result<QByteArray> start = VaultFile::readStart(m_path);
+    if (!start)
+        return start.error();
+    const bool right = EncryptedFormat::isEncrypted(start.value()) || masterLineIs(start.value(), password);
+    Wipe::bytes(start.value());
     return right ? UnlockOutcome::Unlocked : UnlockOutcome::WrongPassword;
+}
+
+Result<VaultSession::Appended> VaultSession::appendThrough(const QString &password, const std::vector<EntryRow> &rows)
+{
+    if (Result<void> writable = checkNotReadOnly(); !writable)
+        return writable.error();
+    qsizetype entries = 0;
+    Result<UnlockOutcome> outcome =
+            throughPlainBytes(password, [&](QByteArrayView plain, const VaultKey *key) {
+                QByteArray written = VaultFormat::serializeAfterFile(plain, rows, &entries);
+                if (key) {
+                    QByteArray sealed = EncryptedFormat::seal(written, *key);
+                    Wipe::bytes(written);
+                    written = std::move(sealed);
+                }
+                Result<void> saved = VaultFile::write(m_path, written, VaultFile::Backup::KeepPrevious);
+                Wipe::bytes(written);
+                return saved;
+            });
+    if (!outcome)
+        return outcome.error();
+    return Appended{outcome.value(), entries + qsizetype(rows.size())};
+}
+
+Result<VaultSession::UnlockOutcome> VaultSession::throughPlainBytes(const QString &password,
+                                                                    const PlainBytesUse &use) const
+{
+    Result<UnlockOutcome> outcome = withinMemory<UnlockOutcome>([&]() -> Result<UnlockOutcome> {
+        FileInBlock file;
+        Result<QByteArrayView> bytes = file.read(m_path);
+        if (!bytes)
+            return bytes.error();
+        std::optional<Decrypted> decrypted;
+        if (EncryptedFormat::isEncrypted(bytes.value())) {
+            Result<std::optional<Decrypted>> opened = decryptWith(bytes.value(), password);
+            if (!opened)
+                return opened.error();
+            if (!opened.value())
+                return UnlockOutcome::WrongPassword;
+            decrypted = std::move(opened).value();
+        }
+        const QByteArrayView plain = decrypted ? QByteArrayView(decrypted->plain) : bytes.value();
+        Result<void> used;
+        const bool right = masterLineIs(plain, password);
+        if (right)
+            used = use(plain, decrypted ? &decrypted->key : nullptr);
+        if (decrypted)
+            Wipe::bytes(decrypted->plain);
+        if (!used)
+            return used.error();
+        return right ? UnlockOutcome::Unlocked : UnlockOutcome::WrongPassword;
+    });
+    if (!outcome)
+        return withRestoreAdvice(outcome.error());
+    return outcome;
 }
 
 Error VaultSession::withRestoreAdvice(const Error &error) const

@@ -90,6 +90,19 @@ public:
     // session stays as it was, locked.
     Result<UnlockOutcome> readEntriesThrough(const QString &password,
                                              const std::function<void(const VaultFormat::RawEntry &)> &take) const;
+    // The password against the master line alone, before anything else is asked.
+    // An encrypted file tells only when it is decrypted, so it passes here.
+    Result<UnlockOutcome> checkMasterLine(const QString &password) const;
+    // For a writer that only adds at the end: with the password unlock would
+    // take, the file is written again with rows after its entries, through the
+    // backup and the safe write, and none of its entries becomes a row. The
+    // session stays as it was, locked. entries: how many the vault holds now.
+    struct Appended
+    {
+        UnlockOutcome outcome;
+        qsizetype entries = 0;
+    };
+    Result<Appended> appendThrough(const QString &password, const std::vector<EntryRow> &rows);
     // First use: writes the new master password, keeping entry lines already there.
     Result<void> createMasterPassword(const QString &password);
     // Empty until a password is accepted, and while locked; written as the master line by every save.
@@ -159,8 +172,10 @@ private:
     // Not read-only, and unlocked.
     Result<void> checkWritable() const;
     Result<Unlocking> unlockingWith(const QString &password) const;
-    Result<UnlockOutcome> readingThrough(const QString &password,
-                                         const std::function<void(const VaultFormat::RawEntry &)> &take) const;
+    // The file's plain bytes, read and decrypted with password, handed to use
+    // when its master line is password, and wiped after. key: null when scrambled.
+    using PlainBytesUse = std::function<Result<void>(QByteArrayView plain, const VaultKey *key)>;
+    Result<UnlockOutcome> throughPlainBytes(const QString &password, const PlainBytesUse &use) const;
     // A damaged file's error says where its backup is.
     Error withRestoreAdvice(const Error &error) const;
     // The bytes of the scrambled format, whichever format the file has.

@@ -53,6 +53,7 @@ private slots:
     void readingCommands();
     void writingCommands_data();
     void writingCommands();
+    void addWritesWhatASaveWrites();
     void failuresLeaveTheVaultUntouched_data();
     void failuresLeaveTheVaultUntouched();
     void lockedVault_data();
@@ -178,6 +179,21 @@ void tst_Cli::writingCommands()
     QCOMPARE(contentsOf(m_vault), vaultOf(entries, Master));
 }
 
+// A file another program wrote (other line ends, skipped lines, NUL) gains the
+// entry as a save of what was read would write it; the backup is the file as it was.
+void tst_Cli::addWritesWhatASaveWrites()
+{
+    const QByteArray handEdited = VaultFiles::testData("vault/hand_edited.enc") + '\0';
+    writeFile(m_vault, handEdited);
+    const Run run = cli({u"--password-stdin"_s, u"add"_s, u"carla"_s, u"x"_s}, "master\npw\n");
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    const VaultFormat::Contents read = VaultFormat::parse(handEdited);
+    QCOMPARE(run.out, u"Added entry %1.\n"_s.arg(read.Rows.size() + 1));
+    QCOMPARE(contentsOf(m_vault),
+             VaultFormat::serialize(read.MasterPassword, read.Rows, VaultFiles::rowsOf({{u"carla"_s, u"pw"_s, u"x"_s}})));
+    QCOMPARE(contentsOf(VaultFile::backupPathOf(m_vault)), handEdited);
+}
+
 void tst_Cli::failuresLeaveTheVaultUntouched_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -195,6 +211,8 @@ void tst_Cli::failuresLeaveTheVaultUntouched_data()
             << u"keyholder-cli: There is no terminal to ask for the password on; use --password-stdin\n"_s;
     QTest::newRow("no such entry") << stdinPassword + QStringList{u"remove"_s, u"3"_s} << "master\n"_ba << 1
                                    << u"keyholder-cli: There is no entry 3; the vault holds 2\n"_s;
+    QTest::newRow("add, wrong password") << stdinPassword + QStringList{u"add"_s, u"u"_s, u"x"_s} << "wrong\npw\n"_ba
+                                         << 1 << u"keyholder-cli: Wrong master password\n"_s;
     QTest::newRow("empty username") << stdinPassword + QStringList{u"add"_s, u""_s, u"x"_s} << "master\npw\n"_ba << 1
                                     << u"keyholder-cli: You must enter a username\n"_s;
     QTest::newRow("unstorable password") << stdinPassword + QStringList{u"add"_s, u"u"_s, u"x"_s}

@@ -71,6 +71,18 @@ VaultFormat::Contents readThrough(const QByteArray &bytes)
     return contents(VaultFormat::readMasterPassword(bytes), entries);
 }
 
+// The file written again with an entry added after its own, straight from
+// its bytes, against serialize of what parse reads.
+void checkWrittenAgain(const QByteArray &bytes)
+{
+    const std::vector<EntryRow> added = rowsOf({{u"new"_s, u"pässword"_s, u"x"_s}});
+    const VaultFormat::Contents parsed = VaultFormat::parse(bytes);
+    qsizetype entries = -1;
+    QCOMPARE(VaultFormat::serializeAfterFile(bytes, added, &entries),
+             VaultFormat::serialize(parsed.MasterPassword, parsed.Rows, added));
+    QCOMPARE(entries, qsizetype(parsed.Rows.size()));
+}
+
 } // namespace
 
 class tst_VaultFormat : public QObject
@@ -206,7 +218,8 @@ void tst_VaultFormat::parse()
     QCOMPARE(VaultFormat::parse(bytes), expected);
 }
 
-// Read in place, and passed on entry by entry, a file reads as parse reads it.
+// Read in place, and passed on entry by entry, a file reads as parse reads
+// it; written again straight from its bytes, it is what serialize writes of that.
 void tst_VaultFormat::everyReaderReadsTheSame()
 {
     QFETCH(QByteArray, bytes);
@@ -215,6 +228,7 @@ void tst_VaultFormat::everyReaderReadsTheSame()
     QCOMPARE(parsedInBlock(bytes, 0), expected);
     QCOMPARE(parsedInBlock(bytes, 1), expected);
     QCOMPARE(readThrough(bytes), expected);
+    checkWrittenAgain(bytes);
 }
 
 // The text is decoded over the file it comes from, or passed on straight from
@@ -232,6 +246,9 @@ void tst_VaultFormat::everyReaderReadsRandomFilesTheSame()
         const VaultFormat::Contents copied = VaultFormat::parse(bytes);
         QCOMPARE(parsedInBlock(bytes, 1), copied);
         QCOMPARE(readThrough(bytes), copied);
+        checkWrittenAgain(bytes);
+        if (QTest::currentTestFailed())
+            return;
     }
 }
 
