@@ -1,5 +1,6 @@
-// Any bytes must read without a crash or a hang, and any storable vault must
-// come back unchanged from a save.
+// Any bytes must read without a crash or a hang, and write again straight from
+// themselves as a save of what was read; any storable vault must come back
+// unchanged from a save.
 #include "vault/VaultFormat.h"
 #include "vault/Windows1252.h"
 
@@ -61,6 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView bytes(data, qsizetype(size));
     const VaultFormat::Contents read = VaultFormat::parse(bytes);
     if (VaultFormat::readMasterPassword(bytes) != read.MasterPassword)
+        std::abort();
+    // Written again straight from its bytes, a file is what a save of what was read writes.
+    qsizetype entries = -1;
+    if (VaultFormat::serializeAfterFile(bytes, {}, &entries) != VaultFormat::serialize(read.MasterPassword, read.Rows)
+        || entries != qsizetype(read.Rows.size()))
         std::abort();
 
     if (!bytes.isEmpty()) {

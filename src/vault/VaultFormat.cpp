@@ -122,7 +122,6 @@ bool isSkippedLine(QByteArrayView rawLine)
     return rawLine.isEmpty() || rawLine == SkippedSpaceLine;
 }
 
-
 // Where "|||" first starts in an enciphered line, or its size when it has none.
 qsizetype separatorIn(QByteArrayView line)
 {
@@ -323,25 +322,20 @@ QByteArray serialize(const QString &masterPassword, const std::vector<EntryRow> 
 QByteArray serializeAfterFile(QByteArrayView fileBytes, const std::vector<EntryRow> &moreRows,
                               qsizetype *entriesInFile)
 {
-    LineReader lines(fileBytes);
-    QString masterPassword = decipher(lines.next());
+    QString masterPassword = readMasterPassword(fileBytes);
     // An entry line grows at most by the separators and line end it lacks.
-    const qsizetype lineCount = lines.atEnd() ? 0 : lines.countLines();
-    QByteArray out(masterPassword.size() + 2 * LineEnd.size() + lines.restSize() + lineCount * PerEntry
-                           + serializedSize(moreRows),
+    QByteArray out(masterPassword.size() + 2 * LineEnd.size() + fileBytes.size()
+                           + LineReader(fileBytes).countLines() * PerEntry + serializedSize(moreRows),
                    Qt::Uninitialized);
     platform::preferLargePages(out.data(), out.size());
     char *next = putLine(out.data(), masterPassword);
     Wipe::text(masterPassword);
     char *const copiedFrom = next;
     qsizetype entries = 0;
-    while (!lines.atEnd()) {
-        const QByteArrayView line = lines.next();
-        if (isSkippedLine(line))
-            continue;
-        next = putRawEntryLine(next, fieldsOf(line));
+    forEachEntry(fileBytes, [&](const RawEntry &entry) {
+        next = putRawEntryLine(next, entry);
         ++entries;
-    }
+    });
     encipherAgain(copiedFrom, next);
     out.truncate(putEnd(next, moreRows) - out.constData());
     if (entriesInFile)

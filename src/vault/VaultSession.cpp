@@ -275,6 +275,9 @@ Result<VaultSession::Appended> VaultSession::appendThrough(const QString &passwo
 {
     if (Result<void> writable = checkNotReadOnly(); !writable)
         return writable.error();
+    // Unlocked, the list is what a save writes.
+    if (!isLocked())
+        return Error{u"The vault is unlocked: its changes are saved from its list."_s};
     qsizetype entries = 0;
     Result<UnlockOutcome> outcome =
             throughPlainBytes(password, [&](QByteArrayView plain, const VaultKey *key) {

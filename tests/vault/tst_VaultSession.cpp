@@ -32,6 +32,7 @@ using VaultFiles::contentsOf;
 using VaultFiles::encryptedVaultOf;
 using VaultFiles::entriesOf;
 using VaultFiles::rewriteOutside;
+using VaultFiles::rowsOf;
 using VaultFiles::vaultOf;
 using VaultFiles::writeFile;
 using VaultFiles::writeLockOf;
@@ -742,6 +743,48 @@ private slots:
         QCOMPARE(session.unlock(u"not it"_s).value(), Unlock::WrongPassword);
         QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
         QCOMPARE(entriesOf(session.entries().rows()), (Entries{Anna, Carl}));
+    }
+
+    void readersThroughTheFileKeepNoEntries_data() { lockForgetsTheEntriesUntilTheFileIsReadAgain_data(); }
+
+    // A list read through the file and an entry added after its own see what an
+    // unlock would, leave the session locked, and the backup is the file as it was.
+    void readersThroughTheFileKeepNoEntries()
+    {
+        QFETCH(bool, encrypted);
+        const auto vaultFile = encrypted ? encryptedVaultOf : vaultOf;
+        writeFile(m_path, vaultFile({Anna, Bob}, Master));
+        const QByteArray before = contentsOf(m_path);
+        VaultSession session(m_path);
+        QCOMPARE(session.acquireLock(), VaultLock::Status::Taken);
+        QVERIFY(session.open());
+        const auto usernames = [&session](const QString &password, QStringList *seen) {
+            return session.readEntriesThrough(password, [seen](const VaultFormat::RawEntry &entry) {
+                QString username;
+                for (const char byte : entry.username)
+                    username += QChar(VaultFormat::RawEntry::characterOf(uchar(byte)));
+                seen->append(username);
+            });
+        };
+
+        QStringList seen;
+        QCOMPARE(usernames(u"not it"_s, &seen).value(), Unlock::WrongPassword);
+        QCOMPARE(session.appendThrough(u"not it"_s, rowsOf({Carl})).value().outcome, Unlock::WrongPassword);
+        QCOMPARE(seen, QStringList());
+        QCOMPARE(contentsOf(m_path), before);
+
+        const Result<VaultSession::Appended> appended = session.appendThrough(Master, rowsOf({Carl}));
+        QCOMPARE(appended.value().outcome, Unlock::Unlocked);
+        QCOMPARE(appended.value().entries, qsizetype(3));
+        QCOMPARE(usernames(Master, &seen).value(), Unlock::Unlocked);
+        QCOMPARE(seen, (QStringList{u"anna"_s, u"bob"_s, u"carl"_s}));
+        QVERIFY(session.isLocked());
+        QCOMPARE(session.entries().rowCount(), 0);
+        QCOMPARE(EncryptedFormat::isEncrypted(contentsOf(m_path)), encrypted);
+        QCOMPARE(contentsOf(VaultFile::backupPathOf(m_path)), before);
+        QCOMPARE(session.unlock(Master).value(), Unlock::Unlocked);
+        QCOMPARE(entriesOf(session.entries().rows()), (Entries{Anna, Bob, Carl}));
+        QVERIFY(!session.appendThrough(Master, rowsOf({Dora})));
     }
 
     void unsavedChangeSurvivesALock_data() { changesFromOutsideAreKeptUnderTheUsersChange_data(); }
