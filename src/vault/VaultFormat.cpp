@@ -41,7 +41,10 @@ public:
         qsizetype count = 1;
         const char *next = m_rest.data();
         const char *const end = next + m_rest.size();
-        while (const void *cr = std::memchr(next, CR, size_t(end - next))) {
+        while (next < end) {
+            const void *cr = std::memchr(next, CR, size_t(end - next));
+            if (!cr)
+                break;
             ++count;
             next = static_cast<const char *>(cr) + 1;
         }
@@ -112,7 +115,7 @@ void encipherAgain(char *begin, char *end)
     }();
     // What a byte changes to stays as it is, so one pass a byte is enough.
     for (const auto &[from, to] : changed) {
-        for (char *at = begin; (at = static_cast<char *>(std::memchr(at, from, size_t(end - at))));)
+        for (char *at = begin; at < end && (at = static_cast<char *>(std::memchr(at, from, size_t(end - at))));)
             *at++ = to;
     }
 }
