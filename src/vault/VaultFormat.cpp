@@ -104,8 +104,7 @@ void encipherAgain(char *begin, char *end)
         std::vector<std::pair<char, char>> pairs;
         for (int byte = 0; byte < 256; ++byte) {
             const char raw = char(byte);
-            char16_t character;
-            DecipherTo(&character, QByteArrayView(&raw, 1));
+            const char16_t character = VaultFormat::RawEntry::characterOf(uchar(byte));
             char again;
             EncipherTo(&again, QStringView(&character, 1));
             if (again != raw)
